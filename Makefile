@@ -1,0 +1,33 @@
+# Wraps CMake: `make` builds, `make run` colors the sample page, `make test` runs every test.
+BUILD      ?= build
+TESTBUILD  ?= build-test
+GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
+WERROR     ?= $(if $(CI),ON,OFF)
+
+.PHONY: all run test golden-update clean
+
+all:
+	@scripts/deps.sh build
+	cmake -S . -B $(BUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release -DILVO_TESTS=OFF \
+	  -DILVO_WERROR=$(WERROR) >/dev/null
+	cmake --build $(BUILD)
+
+run: all
+	$(BUILD)/contrib/parsehtml/html examples/sample.html $$(cat examples/sample.colors)
+	@echo
+
+test:
+	@scripts/deps.sh test
+	cmake -S . -B $(TESTBUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DILVO_SANITIZE=ON \
+	  -DILVO_WERROR=$(WERROR) >/dev/null
+	cmake --build $(TESTBUILD)
+	cd $(TESTBUILD) && ctest --output-on-failure -j2
+
+# Rewrites the expected golden files from the programs; review `git diff tests/data` by hand.
+golden-update:
+	cmake -S . -B $(TESTBUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DILVO_SANITIZE=ON >/dev/null
+	cmake --build $(TESTBUILD)
+	for d in tests/data/html/*/; do tests/golden.sh html $(TESTBUILD)/contrib/parsehtml/html $$d --update; done
+
+clean:
+	rm -rf $(BUILD) $(TESTBUILD)

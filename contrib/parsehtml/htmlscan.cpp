@@ -1,0 +1,235 @@
+// The html filter's scanner: finds tags byte by byte and writes their color areas.
+#include "htmlscan.h"
+
+#include "htmlformats.h"
+
+namespace {
+
+using State = HtmlScanner::State;
+
+// Tag names, tested in this order at every tag-name step; a later match overrides.
+struct Keyword {
+  const char *word;
+  int len;       // leading bytes compared
+  bool need_gt;  // the byte after the word must be '>'
+  State state;
+};
+const Keyword kKeywords[] = {
+    {"html", 4, false, State::HTML},        {"body", 4, false, State::BODY},
+    {"title", 5, false, State::TITLE},      {"center", 6, false, State::CENTER},
+    {"a", 1, false, State::A},              {"font", 4, false, State::FONT},
+    {"head", 4, false, State::HEAD},        {"h1", 2, false, State::H1},
+    {"h2", 2, false, State::H2},            {"h3", 2, false, State::H3},
+    {"h4", 2, false, State::H4},            {"ul", 2, false, State::UL},
+    {"li", 2, false, State::LI},            {"ol", 2, false, State::OL},
+    {"img", 3, false, State::IMG_FORM},     {"hr", 2, false, State::HR_SELECT},
+    {"br", 2, false, State::BR_OPTION},     {"td", 2, false, State::TD},
+    {"tr", 2, false, State::TR},            {"th", 2, false, State::TH},
+    {"form", 4, false, State::IMG_FORM},    {"select", 6, false, State::HR_SELECT},
+    {"!--", 3, false, State::CMNT},         {"option", 6, false, State::BR_OPTION},
+    {"table", 5, false, State::TABLE},      {"caption", 7, false, State::CAPTION},
+    {"em", 2, false, State::EM},            {"blockquote", 6, false, State::BLOCKQUOTE},
+    {"p", 1, true, State::P},               {"b", 1, true, State::B},
+    {"i", 1, true, State::I},               {"pre", 3, false, State::PRE},
+};
+
+// The plain tag rows, written in this order when the state matches: tag start to past its '>'.
+struct Row {
+  State state;
+  const char *fmt;
+  const char *HtmlColors::*clr;
+};
+const Row kRows[] = {
+    {State::HTML, kRowHtml, &HtmlColors::html_clr},
+    {State::BODY, kRowBody, &HtmlColors::body_clr},
+    {State::P, kRowP, &HtmlColors::p_clr},
+    {State::FONT, kRowFont, &HtmlColors::font_clr},
+    {State::HEAD, kRowHead, &HtmlColors::head_clr},
+    {State::TITLE, kRowTitle, &HtmlColors::title_clr},
+    {State::CENTER, kRowCenter, &HtmlColors::center_clr},
+    {State::H1, kRowH1, &HtmlColors::h1_clr},
+    {State::H2, kRowH2, &HtmlColors::h2_clr},
+    {State::H3, kRowH3, &HtmlColors::h3_clr},
+    {State::H4, kRowH4, &HtmlColors::h4_clr},
+    {State::UL, kRowUl, &HtmlColors::ul_clr},
+    {State::LI, kRowLi, &HtmlColors::li_clr},
+    {State::OL, kRowOl, &HtmlColors::ol_clr},
+    {State::IMG_FORM, kRowImg, &HtmlColors::img_clr},
+    {State::HR_SELECT, kRowHr, &HtmlColors::hr_clr},
+    {State::BR_OPTION, kRowBr, &HtmlColors::br_clr},
+    {State::IMG_FORM, kRowForm, &HtmlColors::form_clr},
+    {State::HR_SELECT, kRowSelect, &HtmlColors::select_clr},
+    {State::BR_OPTION, kRowOption, &HtmlColors::option_clr},
+    {State::B, kRowB, &HtmlColors::b_clr},
+    {State::TD, kRowTd, &HtmlColors::td_clr},
+    {State::TR, kRowTr, &HtmlColors::tr_clr},
+    {State::TH, kRowTh, &HtmlColors::th_clr},
+    {State::TABLE, kRowTable, &HtmlColors::table_clr},
+    {State::CAPTION, kRowCaption, &HtmlColors::caption_clr},
+    {State::EM, kRowEm, &HtmlColors::em_clr},
+    {State::I, kRowI, &HtmlColors::i_clr},
+    {State::BLOCKQUOTE, kRowBlockquote, &HtmlColors::blockquote_clr},
+};
+
+// Default word of each color, in argument order.
+const char *const kDefaultColors[kHtmlColorCount] = {
+    "yellow", "black", "green", "red",   "cyan", "cyan", "white", "cyan", "cyan",
+    "cyan",   "cyan",  "cyan",  "cyan",  "cyan", "cyan", "white", "cyan", "cyan",
+    "cyan",   "cyan",  "cyan",  "cyan",  "cyan", "white", "cyan", "cyan", "cyan",
+    "cyan",   "cyan",  "cyan",  "cyan",  "cyan", "cyan", "cyan", "cyan", "cyan"};
+
+// Each color member, in argument order.
+const char *HtmlColors::*const kColorOrder[kHtmlColorCount] = {
+    &HtmlColors::fgc_clr,    &HtmlColors::bgc_clr,        &HtmlColors::link_clr,
+    &HtmlColors::url_clr,    &HtmlColors::html_clr,       &HtmlColors::body_clr,
+    &HtmlColors::pre_clr,    &HtmlColors::title_clr,      &HtmlColors::center_clr,
+    &HtmlColors::a_clr,      &HtmlColors::h1_clr,         &HtmlColors::h2_clr,
+    &HtmlColors::h3_clr,     &HtmlColors::h4_clr,         &HtmlColors::ul_clr,
+    &HtmlColors::li_clr,     &HtmlColors::ol_clr,         &HtmlColors::img_clr,
+    &HtmlColors::hr_clr,     &HtmlColors::br_clr,         &HtmlColors::form_clr,
+    &HtmlColors::select_clr, &HtmlColors::option_clr,     &HtmlColors::cmnt_clr,
+    &HtmlColors::b_clr,      &HtmlColors::td_clr,         &HtmlColors::tr_clr,
+    &HtmlColors::th_clr,     &HtmlColors::table_clr,      &HtmlColors::caption_clr,
+    &HtmlColors::em_clr,     &HtmlColors::i_clr,          &HtmlColors::blockquote_clr,
+    &HtmlColors::p_clr,      &HtmlColors::font_clr,       &HtmlColors::head_clr};
+
+}  // namespace
+
+HtmlColors html_default_colors() {
+  HtmlColors c;
+  for (int k = 0; k < kHtmlColorCount; k++) c.*kColorOrder[k] = kDefaultColors[k];
+  return c;
+}
+
+HtmlColors html_colors_from_args(char *const *argv) {
+  HtmlColors c;
+  for (int k = 0; k < kHtmlColorCount; k++) c.*kColorOrder[k] = argv[k + 2];
+  return c;
+}
+
+int cmp(const char *buf, const char *string, int len) {
+  for (int k = 0; k < len; k++)  // k: byte compared
+    if (static_cast<char>(buf[k] | 0x20) != string[k]) return 0;
+  return 1;
+}
+
+void HtmlScanner::reset() {
+  state = IDLE;
+  bcnt = -1;
+  line = 1;
+  column = 0;
+  end = 0;
+  sline = 1, scolumn = 0;
+  pre_sline = 1, pre_scolumn = 0;
+  lnk_sline = 1, lnk_scolumn = 0;
+  url_sline = 1, url_scolumn = 0;
+  inbracket = 0;
+}
+
+bool HtmlScanner::match(int64_t at, const char *word, int len) const {
+  // Past the end the file reads as zero bytes, which match no keyword byte.
+  return at >= 0 && len <= size_ - at && cmp(buf_ + at, word, len);
+}
+
+void HtmlScanner::run(const char *buf, int64_t size, const HtmlColors &colors, OutBuf &out,
+                      OutBuf &err) {
+  buf_ = buf;
+  size_ = size > 0 ? size : 0;
+  clr_ = &colors;
+  out_ = &out;
+  err_ = &err;
+  out.format(kOpening, {colors.bgc_clr, colors.fgc_clr});
+  scan();
+  out.put(kClosing);
+}
+
+void HtmlScanner::scan() {
+  for (bcnt = 0; bcnt < size_; bcnt++) {
+    char ch = buf_[bcnt];
+    if (ch == '\n') {
+      line++;
+      column = 0;
+      continue;
+    }
+    column++;
+    if (state == CMNT) {
+      if (!match(bcnt, "-->", 3)) continue;
+      out_->format(kRowCmnt, {sline, scolumn, line, column + 3, clr_->cmnt_clr});
+      state = IDLE;
+    }
+    if (ch == '<') {
+      inbracket++;
+    } else if (ch == '>') {
+      close_tag();
+    } else if (inbracket > 0) {
+      if (inbracket == 1) tag_name();
+      inbracket++;
+    }
+  }
+}
+
+void HtmlScanner::tag_name() {
+  if (buf_[bcnt] == '/') {
+    // A closing tag: the byte after the '/' is consumed here and not visited again.
+    end = 1;
+    bcnt++;
+    if (byte_at(bcnt) == '\n') {
+      line++;
+      column = 0;
+    } else {
+      column++;
+    }
+  }
+  for (const Keyword &k : kKeywords)
+    if (match(bcnt, k.word, k.len) && (!k.need_gt || byte_at(bcnt + 1) == '>')) state = k.state;
+  if (state == PRE && end == 0) {
+    pre_sline = line;
+    pre_scolumn = column - 1;
+  }
+  scolumn = column - 1 - end;
+  sline = line;
+  if (state == A && end == 0) href_lookahead();
+}
+
+void HtmlScanner::href_lookahead() {
+  int64_t p = bcnt + 1;  // look-ahead position
+  while (p < size_ && (buf_[p] == ' ' || buf_[p] == '\t')) p++;
+  if (match(p, "href", 4)) {
+    lnk_sline = line;
+    lnk_scolumn = column + 5;
+  } else {
+    lnk_sline = 0;
+    lnk_scolumn = column - 1;
+  }
+}
+
+void HtmlScanner::close_tag() {
+  if (inbracket == 0) syntax();
+  for (const Row &r : kRows)
+    if (state == r.state) out_->format(r.fmt, {sline, scolumn, line, column + 1, clr_->*r.clr});
+  if (state == PRE) {
+    if (end == 0) {
+      out_->format(kRowPreOpen, {line, column + 2, clr_->pre_clr, clr_->bgc_clr});
+    } else {
+      out_->format(kRowPreBlock, {pre_sline, pre_scolumn, line, column + 1, clr_->pre_clr});
+      out_->format(kRowPreRest, {line, column + 2, clr_->fgc_clr, clr_->bgc_clr});
+    }
+  } else if (state == A) {
+    if (end == 0) {
+      int64_t a_end = lnk_sline != 0 ? scolumn + 3 : column + 1;
+      out_->format(kRowA, {sline, scolumn, line, a_end, clr_->a_clr});
+      url_sline = line;
+      url_scolumn = column;
+    } else {
+      if (lnk_sline != 0)
+        out_->format(kRowLink, {lnk_sline, lnk_scolumn + 1, line, url_scolumn, clr_->link_clr});
+      out_->format(kRowUrl, {url_sline, url_scolumn + 1, line, column - 3, clr_->url_clr});
+      out_->format(kRowUrlLink, {line, column - 3, line, column + 1, clr_->a_clr});
+    }
+  }
+  end = 0;
+  inbracket = 0;
+  state = IDLE;
+}
+
+void HtmlScanner::syntax() { err_->format(kSyntaxError, {line, column}); }

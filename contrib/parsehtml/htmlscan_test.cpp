@@ -1,0 +1,93 @@
+// Tests of the html scanner in-process: cmp, rows from small pages, repeated runs.
+#include "htmlscan.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char kHead[] = "1,$ ca;fgc '#ffff0010ffff';bgc black; fgc yellow\n";
+const char kTail[] = "msg 'HTML parse complete.'";
+
+struct Result {
+  std::string out, err;
+};
+
+Result scan(const std::string &page) {
+  OutBuf out, err;
+  HtmlScanner s;
+  s.run(page.data(), static_cast<int64_t>(page.size()), html_default_colors(), out, err);
+  return {out.str(), err.str()};
+}
+
+// The rows alone, without the opening line and closing message.
+std::string rows(const std::string &page) {
+  std::string all = scan(page).out;
+  EXPECT_EQ(all.compare(0, sizeof kHead - 1, kHead), 0);
+  EXPECT_GE(all.size(), sizeof kHead - 1 + sizeof kTail - 1);
+  EXPECT_EQ(all.substr(all.size() - (sizeof kTail - 1)), kTail);
+  return all.substr(sizeof kHead - 1, all.size() - (sizeof kHead - 1) - (sizeof kTail - 1));
+}
+
+}  // namespace
+
+TEST(Cmp, FoldsOnlyTheInputByte) {
+  EXPECT_EQ(cmp("BODY", "body", 4), 1);
+  EXPECT_EQ(cmp("BoDyX", "body", 4), 1);  // no word boundary needed
+  EXPECT_EQ(cmp("body", "BODY", 4), 0);   // the keyword is taken as stored
+  EXPECT_EQ(cmp("\r\r>", "-->", 3), 1);   // a carriage return ORed with 0x20 is '-'
+  EXPECT_EQ(cmp("xyz", "abc", 0), 1);
+  EXPECT_EQ(cmp("h2", "h1", 2), 0);
+}
+
+TEST(Cmp, StopsAtTheFirstDifference) {
+  const char one[1] = {'x'};  // only one byte may be read
+  EXPECT_EQ(cmp(one, "html", 4), 0);
+}
+
+TEST(HtmlScanner, EmptyInputGivesOpeningAndClosingOnly) {
+  EXPECT_EQ(scan("").out, std::string(kHead) + kTail);
+  EXPECT_EQ(rows(""), "");
+}
+
+TEST(HtmlScanner, PlainTagRowsRunFromLessThanToPastGreaterThan) {
+  EXPECT_EQ(rows("<html>"), "[1,1],[1,7]ca cyan \"\" # HTML\n");
+  EXPECT_EQ(rows("<h1>Title</h1>"),
+            "[1,1],[1,5]ca cyan \"\" # H1    \n"
+            "[1,10],[1,15]ca cyan \"\" # H1    \n");
+}
+
+TEST(HtmlScanner, SharedStatesWriteBothRows) {
+  std::string img = rows("<img src=\"x\">");
+  EXPECT_EQ(img, "[1,1],[1,14]ca cyan \"\" # IMG   \n[1,1],[1,14]ca cyan \"\" # FORM  \n");
+  EXPECT_EQ(rows("<form>"), "[1,1],[1,7]ca cyan \"\" # IMG   \n[1,1],[1,7]ca cyan \"\" # FORM  \n");
+}
+
+TEST(HtmlScanner, StrayGreaterThanReportsSyntaxAndWritesNoRow) {
+  Result r = scan("x > y");
+  EXPECT_EQ(r.err, "Syntax error at line 1, on character 3!\n");
+  EXPECT_EQ(r.out, std::string(kHead) + kTail);
+}
+
+TEST(HtmlScanner, CommentRowAndNothingAtItsGreaterThan) {
+  EXPECT_EQ(rows("<!-- x -->"), "[1,1],[1,11]ca white \"\" # CMNT  \n");
+  EXPECT_EQ(rows("<!-->"), "[1,1],[1,6]ca white \"\" # CMNT  \n");
+}
+
+TEST(HtmlScanner, TrailingSlashOrLessThanReadsNothingPastTheEnd) {
+  // Under the sanitizers these would catch a read past the buffer.
+  for (const char *page : {"<", "</", "<a", "<a ", "<!-", "<!--", "<!---", "<p", "<pr", "<a\thre"})
+    EXPECT_EQ(rows(page), "") << page;
+}
+
+TEST(HtmlScanner, RunsTheSameTwice) {
+  const std::string page = "<pre>\nx\n</pre><a href=\"u\">t</a><!-- c";
+  HtmlScanner s;
+  OutBuf a, b, e;
+  s.run(page.data(), static_cast<int64_t>(page.size()), html_default_colors(), a, e);
+  s.reset();
+  s.run(page.data(), static_cast<int64_t>(page.size()), html_default_colors(), b, e);
+  EXPECT_EQ(a.str(), b.str());
+  EXPECT_EQ(a.str(), scan(page).out);
+}

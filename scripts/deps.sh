@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs, from Debian's packages, whatever the build and the tests need and this machine lacks.
+# Usage: deps.sh build|test
+set -eu
+want=()
+have_cmd() { command -v "$1" >/dev/null 2>&1; }
+have_cmd cmake || want+=(cmake)
+have_cmd g++ || want+=(g++)
+have_cmd make || want+=(make)
+if [ "${1:-build}" = test ]; then
+  [ -f /usr/include/gtest/gtest.h ] || want+=(libgtest-dev)
+  have_cmd python3 || want+=(python3)
+  have_cmd script || want+=(bsdutils)
+fi
+[ ${#want[@]} -eq 0 ] && exit 0
+echo "deps: installing ${want[*]}" >&2
+if [ "$(id -u)" != 0 ]; then
+  echo "deps: run as root, or install these packages: ${want[*]}" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq "${want[@]}" >/dev/null

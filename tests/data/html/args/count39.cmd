@@ -1,0 +1,1 @@
+"$PROG" count39.html $COLORS extra

@@ -1,0 +1,1 @@
+"$PROG" ../../../../examples/sample.html $COLORS
