@@ -28,6 +28,7 @@ golden-update:
 	cmake -S . -B $(TESTBUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DILVO_SANITIZE=ON >/dev/null
 	cmake --build $(TESTBUILD)
 	for d in tests/data/html/*/; do tests/golden.sh html $(TESTBUILD)/contrib/parsehtml/html $$d --update; done
+	for d in tests/data/listtint/*/; do tests/golden.sh listtint $(TESTBUILD)/listing/listtint $$d --update; done
 
 clean:
 	rm -rf $(BUILD) $(TESTBUILD)

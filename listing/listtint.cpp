@@ -1,0 +1,34 @@
+// listtint: writes the editor's color command stream for a listing with marked keywords
+// and comments, read from the named file or from standard input.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+
+#include "listformats.h"
+#include "tint.h"
+
+int main(int argc, char **argv) {
+  int fd = 0;
+  if (argc > 1) {
+    // An input that cannot be opened, or a directory, is answered by status 1 alone.
+    fd = open(argv[1], O_RDONLY);
+    struct stat st;
+    if (fd < 0 || fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) return 1;
+  }
+  OutBuf out(1);
+  ListTint tint;
+  tint.opening(out);
+  PieceReader in(fd);
+  const char *text;
+  size_t n;
+  while (in.next(&text, &n)) tint.piece(text, n, out);
+  if (!out.flush()) {
+    OutBuf err(2);
+    err.format(kWriteError, {strerror(out.error())});
+    err.flush();
+    return 1;
+  }
+  return 0;
+}

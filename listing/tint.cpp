@@ -1,0 +1,101 @@
+// The listtint filter's core: finds and removes markers, writes keyword and comment areas.
+#include "tint.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "listformats.h"
+
+namespace {
+const char kKeywordOpen[] = "\\*(+K";
+const char kKeywordClose[] = "\\*(-K";
+const char kCommentOpen[] = "\\*(+C";
+const char kCommentClose[] = "\\*(-C";
+constexpr int kMarkerLen = 5;
+}  // namespace
+
+void ListTint::reset() {
+  len_ = 0;
+  line_[0] = '\0';
+  lineno_ = 0;
+  saved_[0] = '\0';
+}
+
+void ListTint::opening(OutBuf &out) { out.put(kOpening); }
+
+bool ListTint::find_and_remove(const char *marker, int *col) {
+  // Every search starts at the first byte: a removal may join a new marker.
+  const void *hit = memmem(line_, len_, marker, kMarkerLen);
+  if (!hit) return false;
+  size_t at = static_cast<size_t>(static_cast<const char *>(hit) - line_);
+  memmove(line_ + at, line_ + at + kMarkerLen, len_ - at - kMarkerLen + 1);
+  len_ -= kMarkerLen;
+  *col = static_cast<int>(at) + 1;
+  return true;
+}
+
+void ListTint::piece(const char *text, size_t n, OutBuf &out) {
+  lineno_++;
+  if (n > kPieceMax) n = kPieceMax;
+  const void *zero = memchr(text, '\0', n);
+  if (zero) n = static_cast<size_t>(static_cast<const char *>(zero) - text);
+  // Every marker starts with a backslash: a piece without one writes nothing.
+  if (n < kMarkerLen || !memchr(text, '\\', n)) return;
+  memcpy(line_, text, n);
+  line_[n] = '\0';
+  len_ = n;
+
+  int start, end;  // columns of the area being written
+  while (find_and_remove(kKeywordOpen, &start) && find_and_remove(kKeywordClose, &end))
+    out.format(kKeyword, {lineno_, start, lineno_, end});
+  for (;;) {
+    if (!find_and_remove(kCommentOpen, &start)) break;
+    start -= 3;
+    if (!find_and_remove(kCommentClose, &end)) {
+      snprintf(saved_, sizeof saved_, kSavedStart, static_cast<long long>(lineno_), start);
+      break;
+    }
+    out.format(kComment, {lineno_, start, lineno_, end});
+  }
+  while (find_and_remove(kCommentClose, &end))
+    out.format(kCommentEnd, {saved_, lineno_, end});
+}
+
+bool PieceReader::refill() {
+  if (start_ > 0) {
+    memmove(buf_, buf_ + start_, fill_ - start_);
+    fill_ -= start_;
+    start_ = 0;
+  }
+  while (!eof_ && fill_ < sizeof buf_) {
+    ssize_t got = read(fd_, buf_ + fill_, sizeof buf_ - fill_);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      eof_ = true;  // a read error ends the input like its end
+      break;
+    }
+    fill_ += static_cast<size_t>(got);
+    return true;
+  }
+  return false;
+}
+
+bool PieceReader::next(const char **text, size_t *n) {
+  for (;;) {
+    size_t avail = fill_ - start_;
+    size_t look = avail < kPieceMax ? avail : kPieceMax;
+    const char *nl = static_cast<const char *>(memchr(buf_ + start_, '\n', look));
+    if (nl || avail >= kPieceMax || (eof_ && avail > 0)) {
+      size_t len = nl ? static_cast<size_t>(nl - (buf_ + start_)) + 1 : look;
+      *text = buf_ + start_;
+      *n = len;
+      start_ += len;
+      return true;
+    }
+    if (eof_) return false;
+    refill();
+  }
+}

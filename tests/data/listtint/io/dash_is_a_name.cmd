@@ -1,0 +1,1 @@
+"$PROG" - < ../io/stdin.lst

@@ -1,0 +1,1 @@
+"$PROG" extra_arguments.lst does-not-exist.lst

@@ -1,0 +1,1 @@
+"$PROG" does-not-exist.lst

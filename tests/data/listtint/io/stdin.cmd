@@ -1,0 +1,1 @@
+"$PROG" < stdin.lst
