@@ -1,0 +1,340 @@
+// Tests of Debug: each case runs in a child process, since Debug changes the environment,
+// descriptor 2 and stderr. Parsing is also tested in-process.
+#include "debug.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "debugparse.h"
+
+unsigned int debug;
+
+namespace {
+
+std::string slurp(const std::string &path) {
+  std::ifstream f(path, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+// A scratch folder for one test.
+struct TempDir {
+  TempDir() {
+    char tmpl[] = "/tmp/debug_testXXXXXX";
+    path = mkdtemp(tmpl);
+  }
+  ~TempDir() { EXPECT_EQ(system(("rm -rf '" + path + "'").c_str()), 0); }
+  std::string operator/(const std::string &name) const { return path + "/" + name; }
+  std::string path;
+};
+
+struct Child {
+  int status = -1;  // exit status, or -1 when killed or timed out
+  bool timed_out = false;
+  std::string out, err;  // what the child wrote on descriptors 1 and 2
+};
+
+// Runs body in a child process with stdout and stderr in files; kills it after timeout_s.
+Child run_child(const std::function<void()> &body, int timeout_s = 20) {
+  TempDir dir;
+  std::string out = dir / "out", err = dir / "err";
+  fflush(nullptr);
+  pid_t pid = fork();
+  if (pid == 0) {
+    int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    dup2(o, 1);
+    dup2(e, 2);
+    close(o);
+    close(e);
+    body();
+    fflush(nullptr);
+    std::cerr.flush();
+    _exit(0);
+  }
+  Child c;
+  int st = 0;
+  for (int tick = 0; tick < timeout_s * 100; tick++) {  // tick: 10 ms waited
+    pid_t w = waitpid(pid, &st, WNOHANG);
+    if (w == pid) {
+      c.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+      c.out = slurp(out);
+      c.err = slurp(err);
+      return c;
+    }
+    usleep(10000);
+  }
+  kill(pid, SIGKILL);
+  waitpid(pid, &st, 0);
+  c.timed_out = true;
+  c.out = slurp(out);
+  c.err = slurp(err);
+  return c;
+}
+
+// Sets DEBUG (or unsets it for null), calls Debug and prints the word on stdout.
+Child debug_with(const char *value, unsigned start = 0, const char *name = nullptr) {
+  return run_child([=] {
+    const char *var = name ? name : "DEBUG";
+    if (value) setenv(var, value, 1);
+    else unsetenv(var);
+    debug = start;
+    Debug(name);
+    printf("word=0x%x\n", debug);
+  });
+}
+
+}  // namespace
+
+TEST(DebugPlain, LevelForms) {
+  struct Case {
+    const char *value;
+    unsigned start, want;
+  } cases[] = {
+      {"y", 0, 1},         {"Y", 0, 1},           {"yes", 0, 1},      {"@1,3,5", 0, 0x15},
+      {"@0,33,40", 0, 0},  {"@2", 1, 3},          {"@,,2,", 0, 2},    {"-1", 0, 0xffffffff},
+      {"0x10", 0, 0},      {"12abc", 0, 12},      {" +42", 0, 42},    {"", 5, 0},
+      {"4294967297", 0, 1}, {"99999999999999999999999", 0, 0xffffffff},
+  };
+  for (const Case &c : cases) {
+    Child r = debug_with(c.value, c.start);
+    char want_out[32];
+    snprintf(want_out, sizeof want_out, "word=0x%x\n", c.want);
+    EXPECT_EQ(r.out, want_out) << c.value;
+    char want_err[32] = "";
+    if (c.want) snprintf(want_err, sizeof want_err, "DEBUG=0x%x\n", c.want);
+    EXPECT_EQ(r.err, want_err) << c.value;
+  }
+}
+
+TEST(DebugPlain, UnsetVariableAndNamedVariable) {
+  Child r = debug_with(nullptr, 7);
+  EXPECT_EQ(r.out, "word=0x0\n");
+  EXPECT_EQ(r.err, "");
+  r = debug_with("@1,2", 0, "MY_LEVEL");
+  EXPECT_EQ(r.err, "MY_LEVEL=0x3\n");
+}
+
+TEST(DebugPlain, AtFormAddsBitsAcrossCallsAndLeavesTheEnvironment) {
+  Child r = run_child([] {
+    setenv("DEBUG", "@1", 1);
+    Debug(nullptr);
+    setenv("DEBUG", "@3", 1);
+    Debug(nullptr);
+    printf("%x %s\n", debug, getenv("DEBUG"));
+  });
+  EXPECT_EQ(r.out, "5 @3\n");
+  EXPECT_EQ(r.err, "DEBUG=0x1\nDEBUG=0x5\n");
+}
+
+TEST(DebugFile, TruncatesOrAppends) {
+  TempDir d;
+  for (const char *op : {">", ">>"}) {
+    std::string log = d / "log";
+    std::ofstream(log) << "old\n";
+    std::string value = std::string("3") + op + log;
+    Child r = run_child([&] {
+      setenv("DEBUG", value.c_str(), 1);
+      Debug(nullptr);
+      fprintf(stderr, "after\n");
+    });
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(slurp(log), std::string(op[1] ? "old\n" : "") + "DEBUG=0x3\nafter\n") << op;
+  }
+}
+
+TEST(DebugFile, BlanksPidAndOddPaths) {
+  TempDir d;
+  // Blanks and tabs around the operator and the path are cut.
+  Child r = debug_with(("15 \t>>  \t" + (d / "blank") + " \t").c_str());
+  EXPECT_EQ(r.out, "word=0xf\n");
+  EXPECT_EQ(slurp(d / "blank"), "DEBUG=0xf\n");
+  // A final "$$" becomes the process id; one that is not final stays.
+  pid_t pid = 0;
+  r = run_child([&] {
+    setenv("DEBUG", ("1>" + (d / "err.$$")).c_str(), 1);
+    Debug(nullptr);
+    printf("%d", static_cast<int>(getpid()));
+  });
+  pid = atoi(r.out.c_str());
+  EXPECT_EQ(slurp(d / ("err." + std::to_string(pid))), "DEBUG=0x1\n");
+  debug_with(("1>" + (d / "log$$x")).c_str());
+  EXPECT_EQ(slurp(d / "log$$x"), "DEBUG=0x1\n");
+  // The first '>' decides: a '|' before it is part of the level part, one after it of the path.
+  debug_with(("1>" + (d / "a|b")).c_str());
+  EXPECT_EQ(slurp(d / "a|b"), "DEBUG=0x1\n");
+  debug_with(("2|sort >" + (d / "out")).c_str());
+  EXPECT_EQ(slurp(d / "out"), "DEBUG=0x2\n");
+}
+
+TEST(DebugFile, NoLevelRedirectsSilently) {
+  TempDir d;
+  Child r = run_child([&] {
+    setenv("DEBUG", (">" + (d / "f")).c_str(), 1);
+    Debug(nullptr);
+    fprintf(stderr, "x\n");
+    printf("word=%u\n", debug);
+  });
+  EXPECT_EQ(r.out, "word=0\n");
+  EXPECT_EQ(slurp(d / "f"), "x\n");
+}
+
+TEST(DebugFile, EmptyPathOrUnopenablePathUsesStandardOutput) {
+  Child r = run_child([] {
+    setenv("DEBUG", "3>", 1);
+    Debug(nullptr);
+    fprintf(stderr, "e\n");
+  });
+  EXPECT_EQ(r.out, "DEBUG=0x3\ne\n");
+  EXPECT_EQ(r.err, "");
+  for (const char *op : {">", ">>"}) {
+    r = run_child([&] {
+      setenv("DEBUG", (std::string("2") + op + "/nonexistent/dir/f").c_str(), 1);
+      Debug(nullptr);
+      std::cerr << "cerr" << std::endl;
+    });
+    std::string flags = op[1] ? "(O_WRONLY | O_CREAT | O_APPEND)" : "(O_WRONLY | O_CREAT | O_TRUNC)";
+    EXPECT_EQ(r.out, "/nonexistent/dir/f : No such file or directory (" + flags + ")\nDEBUG=0x2\ncerr\n");
+    EXPECT_EQ(r.err, "");
+  }
+}
+
+TEST(DebugPipe, EverythingWrittenToStandardErrorReachesTheCommand) {
+  TempDir d;
+  // A pipe's command cannot hold '>': the first '>' would make the value a file form.
+  std::string value = "5|dd status=none of=" + (d / "got") + "; printf '[%s]' \"$DEBUG\" | dd status=none of=" + (d / "env");
+  Child r = run_child([&] {
+    setenv("DEBUG", value.c_str(), 1);
+    Debug(nullptr);
+    printf("same=%d env=%d\n", stderr != nullptr, strcmp(getenv("DEBUG"), value.c_str()) == 0);
+    fprintf(stderr, "fprintf\n");
+    if (write(2, "write\n", 6) != 6) _exit(3);
+    std::cerr << "cerr" << std::endl;
+    if (system("echo child >&2") != 0) _exit(4);
+    // A file form closes the pipe, waiting for the command, so its files are complete.
+    setenv("OTHER", "0>/dev/null", 1);
+    Debug("OTHER");
+  });
+  EXPECT_FALSE(r.timed_out);
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out, "same=1 env=1\n");
+  EXPECT_EQ(slurp(d / "got"), "DEBUG=0x5\nfprintf\nwrite\ncerr\nchild\n");
+  EXPECT_EQ(slurp(d / "env"), "[]");
+}
+
+TEST(DebugPipe, PipeThenPipeThenFileNeverDeadlocks) {
+  TempDir d;
+  Child r = run_child([&] {
+    setenv("DEBUG", ("1|dd status=none of=" + (d / "one")).c_str(), 1);
+    Debug(nullptr);
+    fprintf(stderr, "to one\n");
+    if (system("sleep 0.1 >&2 & true") != 0) _exit(3);
+    setenv("DEBUG", ("2|dd status=none of=" + (d / "two")).c_str(), 1);
+    Debug(nullptr);
+    fprintf(stderr, "to two\n");
+    setenv("DEBUG", ("4>" + (d / "three")).c_str(), 1);
+    Debug(nullptr);
+    fprintf(stderr, "to three\n");
+  });
+  EXPECT_FALSE(r.timed_out) << "a later Debug call hung waiting for the earlier command";
+  EXPECT_EQ(slurp(d / "one"), "DEBUG=0x1\nto one\n");
+  EXPECT_EQ(slurp(d / "two"), "DEBUG=0x2\nto two\n");
+  EXPECT_EQ(slurp(d / "three"), "DEBUG=0x4\nto three\n");
+}
+
+TEST(DebugPipe, EmptyCommandUsesStandardOutputAndRestoresTheVariable) {
+  Child r = run_child([] {
+    setenv("DEBUG", "3|", 1);
+    Debug(nullptr);
+    fprintf(stderr, "e\n");
+    printf("env=%s\n", getenv("DEBUG"));
+  });
+  EXPECT_EQ(r.out, "DEBUG=0x3\ne\nenv=3|\n");
+  EXPECT_EQ(r.err, "");
+}
+
+TEST(DebugPipe, FailedPopenIsReportedOnStandardOutput) {
+  Child r = run_child([] {
+    setenv("DEBUG", "1|cat", 1);
+    struct rlimit old, lim;
+    getrlimit(RLIMIT_NOFILE, &old);
+    lim = old;
+    lim.rlim_cur = 3;  // no descriptor left for the pipe
+    setrlimit(RLIMIT_NOFILE, &lim);
+    Debug(nullptr);
+    setrlimit(RLIMIT_NOFILE, &old);  // the sanitizers need descriptors of their own
+    printf("|env=%s\n", getenv("DEBUG"));
+  });
+  EXPECT_EQ(r.out, "cat : Too many open files" "DEBUG=0x1\n|env=1|cat\n");
+}
+
+TEST(DebugPipe, LongValueComesBackWhole) {
+  std::string value = "7|dd status=none of=/dev/null #" + std::string(3000, 'x');
+  Child r = run_child([&] {
+    setenv("DEBUG", value.c_str(), 1);
+    Debug(nullptr);
+    printf("%d %u", strcmp(getenv("DEBUG"), value.c_str()) == 0, debug);
+  });
+  EXPECT_EQ(r.out, "1 7");
+}
+
+TEST(DebugLong, OperatorPastTheKeptCharactersIsAPlainLevel) {
+  TempDir d;
+  std::string value = "9" + std::string(2000, ' ') + ">" + (d / "never");
+  Child r = debug_with(value.c_str());
+  EXPECT_EQ(r.out, "word=0x9\n");
+  EXPECT_EQ(r.err, "DEBUG=0x9\n");
+  EXPECT_EQ(access((d / "never").c_str(), F_OK), -1);
+}
+
+TEST(DebugParse, CutsAtTheKeptLengths) {
+  DebugValue v;
+  // The second '>' of ">>" lies just past the kept characters: '>' with an empty path.
+  std::string value = "1" + std::string(kFileKeep - 2, ' ') + ">>x";
+  debug_parse(value.c_str(), 1, &v);
+  EXPECT_EQ(v.form, DebugValue::kFile);
+  EXPECT_EQ(v.append_mode, 1);
+  EXPECT_STREQ(v.level, "1");
+  EXPECT_STREQ(v.target, "");
+  // A path cut at the limit.
+  value = "2>" + std::string(2000, 'p');
+  debug_parse(value.c_str(), 1, &v);
+  EXPECT_EQ(strlen(v.target), kFileKeep - 2);
+}
+
+TEST(DebugParse, DollarsNearTheEndExpandOnlyWhenTheIdFits) {
+  DebugValue v;
+  std::string cmd = "1|" + std::string(kPipeKeep - 4, 'c') + "$$";  // "$$" ends the kept copy
+  debug_parse(cmd.c_str(), 1234567, &v);
+  std::string t = v.target;
+  EXPECT_EQ(t.substr(t.size() - 2), "$$");
+  debug_parse(cmd.c_str(), 7, &v);
+  t = v.target;
+  EXPECT_EQ(t.substr(t.size() - 2), "c7");
+  debug_parse(("1>" + std::string(kFileKeep - 4, 'f') + "$$").c_str(), 99999999, &v);
+  t = v.target;
+  EXPECT_EQ(t.substr(t.size() - 9), "f99999999");
+}
+
+TEST(DebugParse, NumbersBeyond32Bits) {
+  EXPECT_EQ(debug_level("4294967296", 0), 0u);
+  EXPECT_EQ(debug_level("-4294967295", 0), 1u);
+  EXPECT_EQ(debug_level("-99999999999999999999999", 0), 0u);
+  EXPECT_EQ(debug_level("@4294967297,33,-1", 8), 8u);
+  EXPECT_EQ(debug_level("@32", 0), 0x80000000u);
+}
