@@ -4,7 +4,10 @@ TESTBUILD  ?= build-test
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 WERROR     ?= $(if $(CI),ON,OFF)
 
-.PHONY: all run test golden-update clean
+FUZZ_SECONDS ?= 60
+FUZZBUILD  ?= build-fuzz
+
+.PHONY: all run test fuzz golden-update clean
 
 all:
 	@scripts/deps.sh build
@@ -23,6 +26,14 @@ test:
 	cmake --build $(TESTBUILD)
 	cd $(TESTBUILD) && ctest --output-on-failure -j2
 
+# Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS.
+fuzz:
+	@scripts/deps.sh fuzz
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZBUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DILVO_FUZZ=ON -DILVO_TESTS=OFF -DILVO_WERROR=$(WERROR) >/dev/null
+	cmake --build $(FUZZBUILD)
+	scripts/fuzz.sh $(FUZZBUILD) $(FUZZ_SECONDS)
+
 # Rewrites the expected golden files from the programs; review `git diff tests/data` by hand.
 golden-update:
 	cmake -S . -B $(TESTBUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DILVO_SANITIZE=ON >/dev/null
@@ -31,4 +42,4 @@ golden-update:
 	for d in tests/data/listtint/*/; do tests/golden.sh listtint $(TESTBUILD)/listing/listtint $$d --update; done
 
 clean:
-	rm -rf $(BUILD) $(TESTBUILD)
+	rm -rf $(BUILD) $(TESTBUILD) $(FUZZBUILD)

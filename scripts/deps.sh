@@ -12,6 +12,11 @@ if [ "${1:-build}" = test ]; then
   have_cmd python3 || want+=(python3)
   have_cmd script || want+=(bsdutils)
 fi
+if [ "${1:-build}" = fuzz ]; then
+  have_cmd clang++ || want+=(clang)
+  ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 ||
+    want+=(libclang-rt-dev)
+fi
 [ ${#want[@]} -eq 0 ] && exit 0
 echo "deps: installing ${want[*]}" >&2
 if [ "$(id -u)" != 0 ]; then

@@ -1,0 +1,1 @@
+"$PROG" page.html $COLORS > /dev/full
