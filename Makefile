@@ -7,7 +7,7 @@ WERROR     ?= $(if $(CI),ON,OFF)
 FUZZ_SECONDS ?= 60
 FUZZBUILD  ?= build-fuzz
 
-.PHONY: all run test fuzz golden-update clean
+.PHONY: all run test fuzz bench golden-update clean
 
 all:
 	@scripts/deps.sh build
@@ -25,6 +25,10 @@ test:
 	  -DILVO_WERROR=$(WERROR) >/dev/null
 	cmake --build $(TESTBUILD)
 	cd $(TESTBUILD) && ctest --output-on-failure -j2
+
+# Times the release filters against cat; see bench/bench.sh.
+bench: all
+	bench/bench.sh $(BUILD)
 
 # Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS.
 fuzz:

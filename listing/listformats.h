@@ -2,17 +2,19 @@
 #ifndef ILVO_LISTFORMATS_H
 #define ILVO_LISTFORMATS_H
 
+#include "outbuf.h"
+
 // The stream's first line.
-constexpr char kOpening[] = "1,$ca;fgc green; bgc black; fgc green \n";
+constexpr Fmt kOpening = "1,$ca;fgc green; bgc black; fgc green \n";
 // A keyword, and a comment, that open and close on one line: line, start column, line, end column.
-constexpr char kKeyword[] = "[%d,%d],[%d,%d]ca yellow black\n";
-constexpr char kComment[] = "[%d,%d],[%d,%d]ca cyan black\n";
+constexpr Fmt kKeyword = "[%d,%d],[%d,%d]ca yellow black\n";
+constexpr Fmt kComment = "[%d,%d],[%d,%d]ca cyan black\n";
 // The end of a comment opened on an earlier line: saved start, line, end column.
-constexpr char kCommentEnd[] = "%s,[%d,%d]ca cyan black # MC! \n";
+constexpr Fmt kCommentEnd = "%s,[%d,%d]ca cyan black # MC! \n";
 // The saved start of an unclosed comment: line, start column.
-constexpr char kSavedStart[] = "[%lld,%d]";
+constexpr Fmt kSavedStart = "[%d,%d]";
 
 // Standard error, only when standard output cannot be written.
-constexpr char kWriteError[] = "listtint: standard output: %s\n";
+constexpr Fmt kWriteError = "listtint: standard output: %s\n";
 
 #endif

@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 
 #include "listformats.h"
@@ -24,13 +23,20 @@ void ListTint::reset() {
   saved_[0] = '\0';
 }
 
-void ListTint::opening(OutBuf &out) { out.put(kOpening); }
+void ListTint::opening(OutBuf &out) { out.format(kOpening, {}); }
 
 bool ListTint::find_and_remove(const char *marker, int *col) {
   // Every search starts at the first byte: a removal may join a new marker.
-  const void *hit = memmem(line_, len_, marker, kMarkerLen);
-  if (!hit) return false;
-  size_t at = static_cast<size_t>(static_cast<const char *>(hit) - line_);
+  // Every marker starts with a backslash, and lines hold few: look for those, then compare.
+  size_t at = 0;  // candidate position
+  for (;;) {
+    const char *hit = static_cast<const char *>(memchr(line_ + at, '\\', len_ - at));
+    if (!hit) return false;
+    at = static_cast<size_t>(hit - line_);
+    if (len_ - at < kMarkerLen) return false;
+    if (memcmp(hit, marker, kMarkerLen) == 0) break;
+    at++;
+  }
   memmove(line_ + at, line_ + at + kMarkerLen, len_ - at - kMarkerLen + 1);
   len_ -= kMarkerLen;
   *col = static_cast<int>(at) + 1;
@@ -55,7 +61,7 @@ void ListTint::piece(const char *text, size_t n, OutBuf &out) {
     if (!find_and_remove(kCommentOpen, &start)) break;
     start -= 3;
     if (!find_and_remove(kCommentClose, &end)) {
-      snprintf(saved_, sizeof saved_, kSavedStart, static_cast<long long>(lineno_), start);
+      OutBuf::format_to(saved_, sizeof saved_, kSavedStart, {lineno_, start});
       break;
     }
     out.format(kComment, {lineno_, start, lineno_, end});

@@ -31,56 +31,163 @@ void OutBuf::put_slow(const char *s, size_t n) {
     }
     return;
   }
-  if (error_) return;
+  if (!grow(n)) return;
+  memcpy(data_ + len_, s, n);
+  len_ += n;
+}
+
+bool OutBuf::grow(size_t n) {
+  if (error_) return false;
   size_t want = cap_ ? cap_ : 4096;
   while (want - len_ < n) want *= 2;
   char *p = static_cast<char *>(realloc(data_, want));
   if (!p) {
     error_ = ENOMEM;
-    return;
+    return false;
   }
   data_ = p;
   cap_ = want;
-  memcpy(data_ + len_, s, n);
-  len_ += n;
+  return true;
 }
 
 void OutBuf::put(const char *s) { put(s, strlen(s)); }
 
-void OutBuf::put_num(long long v) {
-  char tmp[24];
-  char *e = tmp + sizeof tmp;
-  char *p = e;
+char *write_num(char *w, long long v) {
+  static const char kPairs[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
   unsigned long long u = v < 0 ? 0ULL - static_cast<unsigned long long>(v) : v;
-  do {
-    *--p = static_cast<char>('0' + u % 10);
-    u /= 10;
-  } while (u);
-  if (v < 0) *--p = '-';
-  put(p, static_cast<size_t>(e - p));
+  if (v < 0) *w++ = '-';
+  if (u < 10) {
+    *w = static_cast<char>('0' + u);
+    return w + 1;
+  }
+  int digits = u < 100 ? 2 : u < 1000 ? 3 : u < 10000 ? 4 : u < 100000 ? 5 : 6;
+  for (unsigned long long t = 1000000; digits < 20 && u >= t; t *= 10) digits++;
+  char *p = w + digits;  // digits are written backwards from here
+  if (u <= 0xffffffffu) {
+    // 32-bit division is cheaper, and most numbers are line and column numbers.
+    unsigned x = static_cast<unsigned>(u);
+    while (x >= 100) {
+      unsigned r = x % 100;
+      x /= 100;
+      p -= 2;
+      p[0] = kPairs[2 * r];
+      p[1] = kPairs[2 * r + 1];
+    }
+    u = x;
+  }
+  while (u >= 100) {
+    unsigned r = static_cast<unsigned>(u % 100);
+    u /= 100;
+    p -= 2;
+    p[0] = kPairs[2 * r];
+    p[1] = kPairs[2 * r + 1];
+  }
+  if (u >= 10) {
+    p[-2] = kPairs[2 * u];
+    p[-1] = kPairs[2 * u + 1];
+  } else {
+    p[-1] = static_cast<char>('0' + u);
+  }
+  return w + digits;
 }
 
-void OutBuf::format(const char *fmt, std::initializer_list<FmtArg> args) {
-  const FmtArg *a = args.begin();
-  const char *run = fmt;  // start of the literal text not yet copied
-  const char *p = fmt;    // scan position
-  while (*p) {
-    if (p[0] != '%' || (p[1] != 'd' && p[1] != 's' && p[1] != '%')) {
-      p++;
-      continue;
-    }
-    put(run, static_cast<size_t>(p - run));
-    if (p[1] == '%') {
-      put("%", 1);
-    } else if (a != args.end()) {
-      if (p[1] == 'd') put_num(a->num);
-      else put(a->text ? a->text : "(null)");
-      a++;
-    }
-    p += 2;
-    run = p;
+void OutBuf::put_num(long long v) {
+  char tmp[24];
+  put(tmp, static_cast<size_t>(write_num(tmp, v) - tmp));
+}
+
+char *OutBuf::reserve(size_t n) {
+  if (n > cap_ - len_) {
+    if (fd_ >= 0) flush();
+    else grow(n);
+    if (n > cap_ - len_ || error_) return nullptr;
   }
-  put(run, static_cast<size_t>(p - run));
+  return data_ + len_;
+}
+
+namespace {
+// Copies a text of a few bytes, where a call to memcpy costs more than the copy.
+inline char *copy_short(char *w, const char *s, size_t n) {
+  if (n > 16) {
+    memcpy(w, s, n);
+    return w + n;
+  }
+  for (size_t i = 0; i < n; i++) w[i] = s[i];
+  return w + n;
+}
+}  // namespace
+
+// Bytes that fmt with args can take at most (slack included), and the length of each text.
+size_t OutBuf::bound(const Fmt &fmt, std::initializer_list<FmtArg> args, size_t *lens) {
+  const FmtArg *a = args.begin();
+  int nargs = static_cast<int>(args.size());
+  size_t need = static_cast<size_t>(fmt.run_at_[fmt.nconv_] + fmt.run_len_[fmt.nconv_]) + Fmt::kSlack;
+  for (int k = 0; k < fmt.nconv_ && k < nargs; k++) {  // k: conversion
+    if (fmt.conv_[k] == 'd') lens[k] = 20;
+    else lens[k] = a[k].len != static_cast<size_t>(-1) ? a[k].len : strlen(a[k].text);
+    need += lens[k];
+  }
+  return need;
+}
+
+// Writes fmt with args at w, which has room for bound(); returns the end.
+char *OutBuf::emit(char *w, const Fmt &fmt, std::initializer_list<FmtArg> args, const size_t *lens) {
+  const FmtArg *a = args.begin();
+  int nargs = static_cast<int>(args.size());
+  for (int k = 0; k <= fmt.nconv_; k++) {  // k: literal run, then its conversion
+    size_t n = static_cast<size_t>(fmt.run_len_[k]);
+    if (fmt.padded_ && n <= Fmt::kSlack) {
+      // The copy inside fmt has zero bytes behind it, and w has slack: one whole-word copy.
+      memcpy(w, fmt.lit_ + fmt.run_at_[k], Fmt::kSlack);
+      w += n;
+    } else {
+      w = copy_short(w, fmt.text_ + fmt.run_at_[k], n);
+    }
+    if (k == fmt.nconv_ || k >= nargs) continue;
+    if (fmt.conv_[k] == 'd') w = write_num(w, a[k].num);
+    else w = copy_short(w, a[k].text, lens[k]);
+  }
+  return w;
+}
+
+void OutBuf::format(const Fmt &fmt, std::initializer_list<FmtArg> args) {
+  // One bound for the whole line, then plain stores: rows are short and many.
+  size_t lens[Fmt::kMaxConv];
+  char *w = reserve(bound(fmt, args, lens));
+  if (w) {
+    len_ += static_cast<size_t>(emit(w, fmt, args, lens) - w);
+    return;
+  }
+  // Longer than the buffer: piece by piece.
+  const FmtArg *a = args.begin();
+  int nargs = static_cast<int>(args.size());
+  for (int k = 0; k <= fmt.nconv_; k++) {
+    put(fmt.text_ + fmt.run_at_[k], static_cast<size_t>(fmt.run_len_[k]));
+    if (k == fmt.nconv_ || k >= nargs) continue;
+    if (fmt.conv_[k] == 'd') put_num(a[k].num);
+    else put(a[k].text, lens[k]);
+  }
+}
+
+void OutBuf::format_to(char *dst, size_t cap, const Fmt &fmt, std::initializer_list<FmtArg> args) {
+  if (cap == 0) return;
+  size_t lens[Fmt::kMaxConv];
+  size_t n = 0;
+  char small[256];
+  if (bound(fmt, args, lens) <= sizeof small) {
+    n = static_cast<size_t>(emit(small, fmt, args, lens) - small);
+    if (n > cap - 1) n = cap - 1;
+    memcpy(dst, small, n);
+  } else {
+    OutBuf b;
+    b.format(fmt, args);
+    n = b.len_ < cap - 1 ? b.len_ : cap - 1;
+    if (n) memcpy(dst, b.data_, n);
+  }
+  dst[n] = '\0';
 }
 
 bool OutBuf::write_all(const char *s, size_t n) {

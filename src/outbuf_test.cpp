@@ -12,9 +12,11 @@
 
 TEST(OutBuf, FormatsNumbersAndTexts) {
   OutBuf b;
-  b.format("[%d,%d] %s %% %d", {0, -17, "cyan", LLONG_MIN});
-  b.format("%d|%d", {LLONG_MAX, 2147483648LL});
-  EXPECT_EQ(b.str(), "[0,-17] cyan % -9223372036854775808" "9223372036854775807|2147483648");
+  b.format("[%d,%d] %s %x %d", {0, -17, "cyan", LLONG_MIN});
+  constexpr Fmt kPair("%d|%d\n");
+  b.format(kPair, {LLONG_MAX, 2147483648LL});
+  b.format(kPair, {99, -100});
+  EXPECT_EQ(b.str(), "[0,-17] cyan %x -9223372036854775808" "9223372036854775807|2147483648\n99|-100\n");
 }
 
 TEST(OutBuf, MissingArgumentsWriteNothing) {

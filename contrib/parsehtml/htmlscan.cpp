@@ -1,7 +1,13 @@
 // The html filter's scanner: finds tags byte by byte and writes their color areas.
 #include "htmlscan.h"
 
+#include <array>
+
 #include "htmlformats.h"
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -33,43 +39,64 @@ const Keyword kKeywords[] = {
     {"i", 1, true, State::I},               {"pre", 3, false, State::PRE},
 };
 
+// For each folded first byte, the keywords that start with it, in table order.
+using FirstLetter = std::array<std::array<const Keyword *, 8>, 256>;
+const FirstLetter kByFirst = [] {
+  FirstLetter t{};
+  for (const Keyword &k : kKeywords) {
+    auto &list = t[static_cast<unsigned char>(k.word[0])];
+    size_t n = 0;
+    while (list[n]) n++;
+    list[n] = &k;
+  }
+  return t;
+}();
+
 // The plain tag rows, written in this order when the state matches: tag start to past its '>'.
 struct Row {
   State state;
-  const char *fmt;
+  const Fmt *fmt;
   const char *HtmlColors::*clr;
 };
 const Row kRows[] = {
-    {State::HTML, kRowHtml, &HtmlColors::html_clr},
-    {State::BODY, kRowBody, &HtmlColors::body_clr},
-    {State::P, kRowP, &HtmlColors::p_clr},
-    {State::FONT, kRowFont, &HtmlColors::font_clr},
-    {State::HEAD, kRowHead, &HtmlColors::head_clr},
-    {State::TITLE, kRowTitle, &HtmlColors::title_clr},
-    {State::CENTER, kRowCenter, &HtmlColors::center_clr},
-    {State::H1, kRowH1, &HtmlColors::h1_clr},
-    {State::H2, kRowH2, &HtmlColors::h2_clr},
-    {State::H3, kRowH3, &HtmlColors::h3_clr},
-    {State::H4, kRowH4, &HtmlColors::h4_clr},
-    {State::UL, kRowUl, &HtmlColors::ul_clr},
-    {State::LI, kRowLi, &HtmlColors::li_clr},
-    {State::OL, kRowOl, &HtmlColors::ol_clr},
-    {State::IMG_FORM, kRowImg, &HtmlColors::img_clr},
-    {State::HR_SELECT, kRowHr, &HtmlColors::hr_clr},
-    {State::BR_OPTION, kRowBr, &HtmlColors::br_clr},
-    {State::IMG_FORM, kRowForm, &HtmlColors::form_clr},
-    {State::HR_SELECT, kRowSelect, &HtmlColors::select_clr},
-    {State::BR_OPTION, kRowOption, &HtmlColors::option_clr},
-    {State::B, kRowB, &HtmlColors::b_clr},
-    {State::TD, kRowTd, &HtmlColors::td_clr},
-    {State::TR, kRowTr, &HtmlColors::tr_clr},
-    {State::TH, kRowTh, &HtmlColors::th_clr},
-    {State::TABLE, kRowTable, &HtmlColors::table_clr},
-    {State::CAPTION, kRowCaption, &HtmlColors::caption_clr},
-    {State::EM, kRowEm, &HtmlColors::em_clr},
-    {State::I, kRowI, &HtmlColors::i_clr},
-    {State::BLOCKQUOTE, kRowBlockquote, &HtmlColors::blockquote_clr},
+    {State::HTML, &kRowHtml, &HtmlColors::html_clr},
+    {State::BODY, &kRowBody, &HtmlColors::body_clr},
+    {State::P, &kRowP, &HtmlColors::p_clr},
+    {State::FONT, &kRowFont, &HtmlColors::font_clr},
+    {State::HEAD, &kRowHead, &HtmlColors::head_clr},
+    {State::TITLE, &kRowTitle, &HtmlColors::title_clr},
+    {State::CENTER, &kRowCenter, &HtmlColors::center_clr},
+    {State::H1, &kRowH1, &HtmlColors::h1_clr},
+    {State::H2, &kRowH2, &HtmlColors::h2_clr},
+    {State::H3, &kRowH3, &HtmlColors::h3_clr},
+    {State::H4, &kRowH4, &HtmlColors::h4_clr},
+    {State::UL, &kRowUl, &HtmlColors::ul_clr},
+    {State::LI, &kRowLi, &HtmlColors::li_clr},
+    {State::OL, &kRowOl, &HtmlColors::ol_clr},
+    {State::IMG_FORM, &kRowImg, &HtmlColors::img_clr},
+    {State::HR_SELECT, &kRowHr, &HtmlColors::hr_clr},
+    {State::BR_OPTION, &kRowBr, &HtmlColors::br_clr},
+    {State::IMG_FORM, &kRowForm, &HtmlColors::form_clr},
+    {State::HR_SELECT, &kRowSelect, &HtmlColors::select_clr},
+    {State::BR_OPTION, &kRowOption, &HtmlColors::option_clr},
+    {State::B, &kRowB, &HtmlColors::b_clr},
+    {State::TD, &kRowTd, &HtmlColors::td_clr},
+    {State::TR, &kRowTr, &HtmlColors::tr_clr},
+    {State::TH, &kRowTh, &HtmlColors::th_clr},
+    {State::TABLE, &kRowTable, &HtmlColors::table_clr},
+    {State::CAPTION, &kRowCaption, &HtmlColors::caption_clr},
+    {State::EM, &kRowEm, &HtmlColors::em_clr},
+    {State::I, &kRowI, &HtmlColors::i_clr},
+    {State::BLOCKQUOTE, &kRowBlockquote, &HtmlColors::blockquote_clr},
 };
+
+// The rows of each state, in table order: at most two.
+using StateRows = std::array<std::array<const Row *, 2>, HtmlScanner::CMNT + 1>;
+const StateRows kRowsOf = [] {
+  StateRows t{};
+  for (const Row &r : kRows) (t[r.state][0] ? t[r.state][1] : t[r.state][0]) = &r;
+  return t;
+}();
 
 // Default word of each color, in argument order.
 const char *const kDefaultColors[kHtmlColorCount] = {
@@ -92,6 +119,23 @@ const char *HtmlColors::*const kColorOrder[kHtmlColorCount] = {
     &HtmlColors::th_clr,     &HtmlColors::table_clr,      &HtmlColors::caption_clr,
     &HtmlColors::em_clr,     &HtmlColors::i_clr,          &HtmlColors::blockquote_clr,
     &HtmlColors::p_clr,      &HtmlColors::font_clr,       &HtmlColors::head_clr};
+
+// Index of the first byte at or after from that is a, b or c; size when there is none.
+int64_t find_any(const char *buf, int64_t from, int64_t size, char a, char b, char c) {
+#ifdef __SSE2__
+  const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b), vc = _mm_set1_epi8(c);
+  while (size - from >= 16) {
+    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(buf + from));
+    __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)),
+                               _mm_cmpeq_epi8(v, vc));
+    int mask = _mm_movemask_epi8(hit);
+    if (mask) return from + __builtin_ctz(static_cast<unsigned>(mask));
+    from += 16;
+  }
+#endif
+  while (from < size && buf[from] != a && buf[from] != b && buf[from] != c) from++;
+  return from;
+}
 
 }  // namespace
 
@@ -140,11 +184,21 @@ void HtmlScanner::run(const char *buf, int64_t size, const HtmlColors &colors, O
   err_ = &err;
   out.format(kOpening, {colors.bgc_clr, colors.fgc_clr});
   scan();
-  out.put(kClosing);
+  out.format(kClosing, {});
 }
 
 void HtmlScanner::scan() {
   for (bcnt = 0; bcnt < size_; bcnt++) {
+    // Skip to the next byte that can matter; the skipped ones only move the counters.
+    // In a comment that is one that can start "-->" (a carriage return ORed with 0x20 is '-').
+    if (inbracket != 1 || state == CMNT) {
+      int64_t next = state == CMNT ? find_any(buf_, bcnt, size_, '-', '\r', '\n')
+                                   : find_any(buf_, bcnt, size_, '<', '>', '\n');
+      column += next - bcnt;
+      if (inbracket > 0 && state != CMNT) inbracket += next - bcnt;
+      bcnt = next;
+      if (bcnt >= size_) break;
+    }
     char ch = buf_[bcnt];
     if (ch == '\n') {
       line++;
@@ -180,8 +234,11 @@ void HtmlScanner::tag_name() {
       column++;
     }
   }
-  for (const Keyword &k : kKeywords)
-    if (match(bcnt, k.word, k.len) && (!k.need_gt || byte_at(bcnt + 1) == '>')) state = k.state;
+  // Only keywords whose first letter is this byte, folded, can match.
+  for (const Keyword *k : kByFirst[byte_at(bcnt) | 0x20]) {
+    if (!k) break;
+    if (match(bcnt, k->word, k->len) && (!k->need_gt || byte_at(bcnt + 1) == '>')) state = k->state;
+  }
   if (state == PRE && end == 0) {
     pre_sline = line;
     pre_scolumn = column - 1;
@@ -205,8 +262,8 @@ void HtmlScanner::href_lookahead() {
 
 void HtmlScanner::close_tag() {
   if (inbracket == 0) syntax();
-  for (const Row &r : kRows)
-    if (state == r.state) out_->format(r.fmt, {sline, scolumn, line, column + 1, clr_->*r.clr});
+  for (const Row *r : kRowsOf[state])
+    if (r) out_->format(*r->fmt, {sline, scolumn, line, column + 1, clr_->*r->clr});
   if (state == PRE) {
     if (end == 0) {
       out_->format(kRowPreOpen, {line, column + 2, clr_->pre_clr, clr_->bgc_clr});
