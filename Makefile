@@ -7,7 +7,9 @@ WERROR     ?= $(if $(CI),ON,OFF)
 FUZZ_SECONDS ?= 60
 FUZZBUILD  ?= build-fuzz
 
-.PHONY: all run test fuzz bench golden-update clean
+PREFIX     ?= /usr/local
+
+.PHONY: all run test fuzz bench install golden-update clean
 
 all:
 	@scripts/deps.sh build
@@ -25,6 +27,11 @@ test:
 	  -DILVO_WERROR=$(WERROR) >/dev/null
 	cmake --build $(TESTBUILD)
 	cd $(TESTBUILD) && ctest --output-on-failure -j2
+
+# Installs programs, libraries, headers, manual pages, pkg-config and CMake files;
+# PREFIX=... and DESTDIR=... as usual.
+install: all
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Times the release filters against cat; see bench/bench.sh.
 bench: all

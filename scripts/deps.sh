@@ -11,6 +11,8 @@ if [ "${1:-build}" = test ]; then
   [ -f /usr/include/gtest/gtest.h ] || want+=(libgtest-dev)
   have_cmd python3 || want+=(python3)
   have_cmd script || want+=(bsdutils)
+  have_cmd pkg-config || want+=(pkg-config)
+  have_cmd mandoc || want+=(mandoc)
 fi
 if [ "${1:-build}" = fuzz ]; then
   have_cmd clang++ || want+=(clang)
