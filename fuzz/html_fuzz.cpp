@@ -11,24 +11,47 @@ namespace {
 
 // Colors named after their variables, so that each row's color can be checked.
 const char *const kNames[kHtmlColorCount] = {
-    "FGC", "BGC", "LINK", "URL", "HTML", "BODY", "PRE", "TITLE", "CENTER", "A", "H1", "H2",
-    "H3", "H4", "UL", "LI", "OL", "IMG", "HR", "BR", "FORM", "SELECT", "OPTION", "CMNT",
-    "B", "TD", "TR", "TH", "TABLE", "CAPTION", "EM", "I", "BLOCKQUOTE", "P", "FONT", "HEAD"};
+    "FGC", "BGC",   "LINK",    "URL",    "HTML",   "BODY",       "PRE", "TITLE", "CENTER",
+    "A",   "H1",    "H2",      "H3",     "H4",     "UL",         "LI",  "OL",    "IMG",
+    "HR",  "BR",    "FORM",    "SELECT", "OPTION", "CMNT",       "B",   "TD",    "TR",
+    "TH",  "TABLE", "CAPTION", "EM",     "I",      "BLOCKQUOTE", "P",   "FONT",  "HEAD"};
 
 // Label (with its blanks) of every row ending at a position, and the color it must carry.
-const std::map<std::string, std::string> kLabels = {
-    {"HTML", "HTML"},       {"BODY", "BODY"},         {"P     ", "P"},
-    {"FONT  ", "FONT"},     {"HEAD  ", "HEAD"},       {"TITLE ", "TITLE"},
-    {"CENTER", "CENTER"},   {"H1    ", "H1"},         {"H2    ", "H2"},
-    {"H3    ", "H3"},       {"H4    ", "H4"},         {"UL    ", "UL"},
-    {"LI    ", "LI"},       {"OL    ", "OL"},         {"IMG   ", "IMG"},
-    {"HR    ", "HR"},       {"BR    ", "BR"},         {"FORM  ", "FORM"},
-    {"SELECT", "SELECT"},   {"OPTION", "OPTION"},     {"B     ", "B"},
-    {"TD     ", "TD"},      {"TR     ", "TR"},        {"TH     ", "TH"},
-    {"TABLE     ", "TABLE"}, {"CAPTION     ", "CAPTION"}, {"EM     ", "EM"},
-    {"I     ", "I"},        {"BLOCKQUOTE     ", "BLOCKQUOTE"}, {"PRE", "PRE"},
-    {"A     ", "A"},        {"Link  ", "LINK"},       {"URL  ", "URL"},
-    {"url - link  ", "A"},  {"CMNT  ", "CMNT"}};
+const std::map<std::string, std::string> kLabels = {{"HTML", "HTML"},
+                                                    {"BODY", "BODY"},
+                                                    {"P     ", "P"},
+                                                    {"FONT  ", "FONT"},
+                                                    {"HEAD  ", "HEAD"},
+                                                    {"TITLE ", "TITLE"},
+                                                    {"CENTER", "CENTER"},
+                                                    {"H1    ", "H1"},
+                                                    {"H2    ", "H2"},
+                                                    {"H3    ", "H3"},
+                                                    {"H4    ", "H4"},
+                                                    {"UL    ", "UL"},
+                                                    {"LI    ", "LI"},
+                                                    {"OL    ", "OL"},
+                                                    {"IMG   ", "IMG"},
+                                                    {"HR    ", "HR"},
+                                                    {"BR    ", "BR"},
+                                                    {"FORM  ", "FORM"},
+                                                    {"SELECT", "SELECT"},
+                                                    {"OPTION", "OPTION"},
+                                                    {"B     ", "B"},
+                                                    {"TD     ", "TD"},
+                                                    {"TR     ", "TR"},
+                                                    {"TH     ", "TH"},
+                                                    {"TABLE     ", "TABLE"},
+                                                    {"CAPTION     ", "CAPTION"},
+                                                    {"EM     ", "EM"},
+                                                    {"I     ", "I"},
+                                                    {"BLOCKQUOTE     ", "BLOCKQUOTE"},
+                                                    {"PRE", "PRE"},
+                                                    {"A     ", "A"},
+                                                    {"Link  ", "LINK"},
+                                                    {"URL  ", "URL"},
+                                                    {"url - link  ", "A"},
+                                                    {"CMNT  ", "CMNT"}};
 
 void check_row(const std::string &line, int64_t lines) {
   const char *s = line.c_str();
@@ -84,7 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   size_t at = opening.size(), stop = stream.size() - closing.size();
   while (at < stop) {
     size_t nl = stream.find('\n', at);
-    if (nl == std::string::npos || nl >= stop) stream_fault("row without newline", stream.substr(at));
+    if (nl == std::string::npos || nl >= stop)
+      stream_fault("row without newline", stream.substr(at));
     check_row(stream.substr(at, nl - at), lines);
     at = nl + 1;
   }

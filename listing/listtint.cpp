@@ -26,7 +26,7 @@ int main(int argc, char **argv) {
   while (in.next(&text, &n)) tint.piece(text, n, out);
   if (!out.flush()) {
     OutBuf err(2);
-    err.format(kWriteError, {strerror(out.error())});
+    err.format(kWriteError, strerror(out.error()));
     err.flush();
     return 1;
   }

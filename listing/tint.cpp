@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "bytescan.h"
 #include "listformats.h"
 
 namespace {
@@ -23,18 +24,18 @@ void ListTint::reset() {
   saved_[0] = '\0';
 }
 
-void ListTint::opening(OutBuf &out) { out.format(kOpening, {}); }
+void ListTint::opening(OutBuf &out) {
+  out.format(kOpening);
+}
 
 bool ListTint::find_and_remove(const char *marker, int *col) {
   // Every search starts at the first byte: a removal may join a new marker.
   // Every marker starts with a backslash, and lines hold few: look for those, then compare.
   size_t at = 0;  // candidate position
   for (;;) {
-    const char *hit = static_cast<const char *>(memchr(line_ + at, '\\', len_ - at));
-    if (!hit) return false;
-    at = static_cast<size_t>(hit - line_);
+    at = find_any_slack(line_, at, len_, '\\', '\\', '\\');
     if (len_ - at < kMarkerLen) return false;
-    if (memcmp(hit, marker, kMarkerLen) == 0) break;
+    if (memcmp(line_ + at, marker, kMarkerLen) == 0) break;
     at++;
   }
   memmove(line_ + at, line_ + at + kMarkerLen, len_ - at - kMarkerLen + 1);
@@ -46,17 +47,19 @@ bool ListTint::find_and_remove(const char *marker, int *col) {
 void ListTint::piece(const char *text, size_t n, OutBuf &out) {
   lineno_++;
   if (n > kPieceMax) n = kPieceMax;
-  const void *zero = memchr(text, '\0', n);
-  if (zero) n = static_cast<size_t>(static_cast<const char *>(zero) - text);
-  // Every marker starts with a backslash: a piece without one writes nothing.
-  if (n < kMarkerLen || !memchr(text, '\\', n)) return;
   memcpy(line_, text, n);
+  // The text ends at its first zero byte; every marker starts with a backslash, so a piece
+  // without one writes nothing.
+  size_t first = find_any_slack(line_, 0, n, '\0', '\\', '\\');
+  if (first == n || line_[first] == '\0') return;
+  n = find_any_slack(line_, first, n, '\0', '\0', '\0');
+  if (n < kMarkerLen) return;
   line_[n] = '\0';
   len_ = n;
 
   int start, end;  // columns of the area being written
   while (find_and_remove(kKeywordOpen, &start) && find_and_remove(kKeywordClose, &end))
-    out.format(kKeyword, {lineno_, start, lineno_, end});
+    out.format(kKeyword, line_text_(lineno_), start, line_text_(lineno_), end);
   for (;;) {
     if (!find_and_remove(kCommentOpen, &start)) break;
     start -= 3;
@@ -64,10 +67,10 @@ void ListTint::piece(const char *text, size_t n, OutBuf &out) {
       OutBuf::format_to(saved_, sizeof saved_, kSavedStart, {lineno_, start});
       break;
     }
-    out.format(kComment, {lineno_, start, lineno_, end});
+    out.format(kComment, line_text_(lineno_), start, line_text_(lineno_), end);
   }
   while (find_and_remove(kCommentClose, &end))
-    out.format(kCommentEnd, {saved_, lineno_, end});
+    out.format(kCommentEnd, saved_, line_text_(lineno_), end);
 }
 
 bool PieceReader::refill() {
@@ -76,8 +79,8 @@ bool PieceReader::refill() {
     fill_ -= start_;
     start_ = 0;
   }
-  while (!eof_ && fill_ < sizeof buf_) {
-    ssize_t got = read(fd_, buf_ + fill_, sizeof buf_ - fill_);
+  while (!eof_ && fill_ < sizeof buf_ - 16) {
+    ssize_t got = read(fd_, buf_ + fill_, sizeof buf_ - 16 - fill_);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
       eof_ = true;  // a read error ends the input like its end
@@ -93,7 +96,8 @@ bool PieceReader::next(const char **text, size_t *n) {
   for (;;) {
     size_t avail = fill_ - start_;
     size_t look = avail < kPieceMax ? avail : kPieceMax;
-    const char *nl = static_cast<const char *>(memchr(buf_ + start_, '\n', look));
+    size_t at = find_any_slack(buf_ + start_, 0, look, '\n', '\n', '\n');
+    const char *nl = at < look ? buf_ + start_ + at : nullptr;
     if (nl || avail >= kPieceMax || (eof_ && avail > 0)) {
       size_t len = nl ? static_cast<size_t>(nl - (buf_ + start_)) + 1 : look;
       *text = buf_ + start_;

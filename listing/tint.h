@@ -24,10 +24,12 @@ class ListTint {
  private:
   bool find_and_remove(const char *marker, int *col);
 
-  char line_[kPieceMax + 1];  // the piece being handled, markers removed as they are found
-  size_t len_;                // its text length, up to its first zero byte
-  int64_t lineno_;            // line counter; 64 bits so that no input can overflow it
-  char saved_[48];            // "[line,column]" of the last comment opener left open
+  char line_[kPieceMax + 1 + 16] = {};  // the piece being handled, markers removed as they are
+                                        // found; slack behind it for whole-word searches
+  size_t len_;                          // its text length, up to its first zero byte
+  int64_t lineno_;                      // line counter; 64 bits so that no input can overflow it
+  NumText line_text_;                   // lineno_ in decimal, written once for all its rows
+  char saved_[48];                      // "[line,column]" of the last comment opener left open
 };
 
 // Splits input read from a descriptor into pieces: a line with its newline, or kPieceMax bytes.
@@ -42,7 +44,7 @@ class PieceReader {
   int fd_;
   size_t start_, fill_;  // unread bytes are buf_[start_, fill_)
   bool eof_;
-  char buf_[64 * 1024];
+  char buf_[64 * 1024 + 16] = {};  // slack behind it for whole-word searches
 };
 
 #endif

@@ -43,9 +43,14 @@ std::string tint(const std::vector<std::string> &lines) {
 
 TEST(PieceReader, SplitsLikeALineReaderWithA4096ByteLimit) {
   std::string long_line(5000, 'x');
-  std::vector<std::string> got = pieces("a\n\n" + long_line + "\n" + std::string(4095, 'y') + "\nend");
-  std::vector<std::string> want = {"a\n", "\n", std::string(4096, 'x'), std::string(904, 'x') + "\n",
-                                   std::string(4095, 'y') + "\n", "end"};
+  std::vector<std::string> got =
+      pieces("a\n\n" + long_line + "\n" + std::string(4095, 'y') + "\nend");
+  std::vector<std::string> want = {"a\n",
+                                   "\n",
+                                   std::string(4096, 'x'),
+                                   std::string(904, 'x') + "\n",
+                                   std::string(4095, 'y') + "\n",
+                                   "end"};
   EXPECT_EQ(got, want);
   EXPECT_TRUE(pieces("").empty());
 }

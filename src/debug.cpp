@@ -14,8 +14,8 @@
 
 namespace {
 
-FILE *pstream = nullptr;       // the pipe of the last successful pipe form
-FILE *orig_stderr = nullptr;   // the process's own standard error stream, never closed
+FILE *pstream = nullptr;      // the pipe of the last successful pipe form
+FILE *orig_stderr = nullptr;  // the process's own standard error stream, never closed
 
 const char kOpenFailed[] = "%s : %s (%s)\n";
 const char kPopenFailed[] = "%s : %s";
@@ -106,8 +106,10 @@ void pipe_form(const char *name, const char *value, const DebugValue &v) {
   }
 
   if (emptied) {
-    if (env_hold && putenv(env_hold) == 0) free(null_env);
-    else free(env_hold);  // the variable keeps the empty value
+    if (env_hold && putenv(env_hold) == 0)
+      free(null_env);
+    else
+      free(env_hold);  // the variable keeps the empty value
   } else if (env_hold) {
     free(env_hold);  // the variable was never changed
   }
@@ -124,8 +126,10 @@ extern "C" void Debug(const char *env_name) {
   } else {
     DebugValue v;
     debug_parse(value, getpid(), &v);
-    if (v.form == DebugValue::kFile) file_form(v);
-    else if (v.form == DebugValue::kPipe) pipe_form(name, value, v);
+    if (v.form == DebugValue::kFile)
+      file_form(v);
+    else if (v.form == DebugValue::kPipe)
+      pipe_form(name, value, v);
     debug = debug_level(v.level, debug);
   }
   setvbuf(stderr, nullptr, _IONBF, 0);

@@ -91,8 +91,10 @@ Child run_child(const std::function<void()> &body, int timeout_s = 20) {
 Child debug_with(const char *value, unsigned start = 0, const char *name = nullptr) {
   return run_child([=] {
     const char *var = name ? name : "DEBUG";
-    if (value) setenv(var, value, 1);
-    else unsetenv(var);
+    if (value)
+      setenv(var, value, 1);
+    else
+      unsetenv(var);
     debug = start;
     Debug(name);
     printf("word=0x%x\n", debug);
@@ -106,9 +108,12 @@ TEST(DebugPlain, LevelForms) {
     const char *value;
     unsigned start, want;
   } cases[] = {
-      {"y", 0, 1},         {"Y", 0, 1},           {"yes", 0, 1},      {"@1,3,5", 0, 0x15},
-      {"@0,33,40", 0, 0},  {"@2", 1, 3},          {"@,,2,", 0, 2},    {"-1", 0, 0xffffffff},
-      {"0x10", 0, 0},      {"12abc", 0, 12},      {" +42", 0, 42},    {"", 5, 0},
+      {"y", 0, 1},          {"Y", 0, 1},
+      {"yes", 0, 1},        {"@1,3,5", 0, 0x15},
+      {"@0,33,40", 0, 0},   {"@2", 1, 3},
+      {"@,,2,", 0, 2},      {"-1", 0, 0xffffffff},
+      {"0x10", 0, 0},       {"12abc", 0, 12},
+      {" +42", 0, 42},      {"", 5, 0},
       {"4294967297", 0, 1}, {"99999999999999999999999", 0, 0xffffffff},
   };
   for (const Case &c : cases) {
@@ -208,8 +213,10 @@ TEST(DebugFile, EmptyPathOrUnopenablePathUsesStandardOutput) {
       Debug(nullptr);
       std::cerr << "cerr" << std::endl;
     });
-    std::string flags = op[1] ? "(O_WRONLY | O_CREAT | O_APPEND)" : "(O_WRONLY | O_CREAT | O_TRUNC)";
-    EXPECT_EQ(r.out, "/nonexistent/dir/f : No such file or directory (" + flags + ")\nDEBUG=0x2\ncerr\n");
+    std::string flags =
+        op[1] ? "(O_WRONLY | O_CREAT | O_APPEND)" : "(O_WRONLY | O_CREAT | O_TRUNC)";
+    EXPECT_EQ(r.out,
+              "/nonexistent/dir/f : No such file or directory (" + flags + ")\nDEBUG=0x2\ncerr\n");
     EXPECT_EQ(r.err, "");
   }
 }
@@ -217,7 +224,8 @@ TEST(DebugFile, EmptyPathOrUnopenablePathUsesStandardOutput) {
 TEST(DebugPipe, EverythingWrittenToStandardErrorReachesTheCommand) {
   TempDir d;
   // A pipe's command cannot hold '>': the first '>' would make the value a file form.
-  std::string value = "5|dd status=none of=" + (d / "got") + "; printf '[%s]' \"$DEBUG\" | dd status=none of=" + (d / "env");
+  std::string value = "5|dd status=none of=" + (d / "got") +
+                      "; printf '[%s]' \"$DEBUG\" | dd status=none of=" + (d / "env");
   Child r = run_child([&] {
     setenv("DEBUG", value.c_str(), 1);
     Debug(nullptr);
@@ -280,7 +288,9 @@ TEST(DebugPipe, FailedPopenIsReportedOnStandardOutput) {
     setrlimit(RLIMIT_NOFILE, &old);  // the sanitizers need descriptors of their own
     printf("|env=%s\n", getenv("DEBUG"));
   });
-  EXPECT_EQ(r.out, "cat : Too many open files" "DEBUG=0x1\n|env=1|cat\n");
+  EXPECT_EQ(r.out,
+            "cat : Too many open files"
+            "DEBUG=0x1\n|env=1|cat\n");
 }
 
 TEST(DebugPipe, LongValueComesBackWhole) {

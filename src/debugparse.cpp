@@ -7,10 +7,14 @@
 
 namespace {
 
-bool blank(char c) { return c == ' ' || c == '\t'; }
+bool blank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 // A decimal number as atoi reads it, without atoi's undefined overflow, taken modulo 2^32.
-long long number(const char *s) { return strtoll(s, nullptr, 10); }
+long long number(const char *s) {
+  return strtoll(s, nullptr, 10);
+}
 
 }  // namespace
 

@@ -26,8 +26,10 @@ extern "C" void hexdump(FILE *ofd, const char *header, const char *line, int len
   char text[42];
   int b_pos = 0;  // write position in buffer
 
-  if (header && header[0]) fprintf(ofd, kHeading, header, length);
-  else fprintf(ofd, kHeadingUntitled, length);
+  if (header && header[0])
+    fprintf(ofd, kHeading, header, length);
+  else
+    fprintf(ofd, kHeadingUntitled, length);
 
   const char *ruler = print_addr ? kRulerAddr : kRuler;
   b_pos = static_cast<int>(strlen(ruler));

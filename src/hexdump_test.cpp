@@ -22,8 +22,12 @@ std::string dump(const char *header, const char *bytes, int length, int print_ad
   return s;
 }
 
-std::string dashes(int n) { return std::string(static_cast<size_t>(n), '-'); }
-std::string blanks(int n) { return std::string(static_cast<size_t>(n), ' '); }
+std::string dashes(int n) {
+  return std::string(static_cast<size_t>(n), '-');
+}
+std::string blanks(int n) {
+  return std::string(static_cast<size_t>(n), ' ');
+}
 const std::string kRuler = "--OFFSET----DATA-" + dashes(104) + "\n";
 
 std::vector<std::string> lines(const std::string &s) {
@@ -41,8 +45,8 @@ std::vector<std::string> lines(const std::string &s) {
 
 TEST(Hexdump, WorkedExample) {
   const char bytes[] = {0x41, 0x62, 0x2D, 0x37, 0x20, static_cast<char>(0xE9)};
-  std::string want = "Decimal len = 6\n" + kRuler + "  000000   41622D37 20E9" + blanks(59) +
-                     "  * Ab.7.. *\n";
+  std::string want =
+      "Decimal len = 6\n" + kRuler + "  000000   41622D37 20E9" + blanks(59) + "  * Ab.7.. *\n";
   EXPECT_EQ(dump("", bytes, 6, 0), want);
   EXPECT_EQ(kRuler.size(), 122u);  // 121 characters and the newline
   EXPECT_EQ(lines(want)[2].size(), 95u);
@@ -58,10 +62,12 @@ TEST(Hexdump, NothingToDump) {
 TEST(Hexdump, FullAndPartialLines) {
   char bytes[64];
   for (int i = 0; i < 64; i++) bytes[i] = static_cast<char>('0' + i % 10);
-  std::string full0 = "  000000   30313233 34353637 38393031 32333435 36373839 30313233 "
-                      "34353637 38393031   * 01234567890123456789012345678901 *";
-  std::string full1 = "  000020   32333435 36373839 30313233 34353637 38393031 32333435 "
-                      "36373839 30313233   * 23456789012345678901234567890123 *";
+  std::string full0 =
+      "  000000   30313233 34353637 38393031 32333435 36373839 30313233 "
+      "34353637 38393031   * 01234567890123456789012345678901 *";
+  std::string full1 =
+      "  000020   32333435 36373839 30313233 34353637 38393031 32333435 "
+      "36373839 30313233   * 23456789012345678901234567890123 *";
   std::vector<std::string> l = lines(dump("", bytes, 32, 0));
   ASSERT_EQ(l.size(), 3u);
   EXPECT_EQ(l[2], full0);
@@ -100,8 +106,8 @@ TEST(Hexdump, AddressesUseTheLow32BitsInEightColumns) {
                       "61616161 61616161 61616161 61616161 61616161 61616161 61616161 61616161" +
                       "   * " + std::string(32, 'a') + " *");
   EXPECT_EQ(l[2].size(), 130u);
-  EXPECT_EQ(l[3], std::string(addr[1]) + "   000020   61616161 61616161" + blanks(55) +
-                      "  * aaaaaaaa *");
+  EXPECT_EQ(l[3],
+            std::string(addr[1]) + "   000020   61616161 61616161" + blanks(55) + "  * aaaaaaaa *");
 }
 
 // The last line written to a stream, without keeping the rest.
@@ -126,5 +132,6 @@ TEST(Hexdump, OffsetsPast16MiBPushIntoTheBlanks) {
   std::vector<char> big(static_cast<size_t>(length), 'x');
   big[static_cast<size_t>(length) - 1] = 'y';
   EXPECT_EQ(last_line(big.data(), length, 0), "  1000000  79" + blanks(70) + "  * y *\n");
-  EXPECT_EQ(last_line(big.data(), length, 1).substr(8), "   1000000  79" + blanks(70) + "  * y *\n");
+  EXPECT_EQ(last_line(big.data(), length, 1).substr(8),
+            "   1000000  79" + blanks(70) + "  * y *\n");
 }

@@ -18,7 +18,9 @@ OutBuf::OutBuf(int fd) : fd_(fd), data_(nullptr), len_(0), cap_(0), error_(0) {
 
 OutBuf::OutBuf() : fd_(-1), data_(nullptr), len_(0), cap_(0), error_(0) {}
 
-OutBuf::~OutBuf() { free(data_); }
+OutBuf::~OutBuf() {
+  free(data_);
+}
 
 void OutBuf::put_slow(const char *s, size_t n) {
   if (fd_ >= 0) {
@@ -50,7 +52,9 @@ bool OutBuf::grow(size_t n) {
   return true;
 }
 
-void OutBuf::put(const char *s) { put(s, strlen(s)); }
+void OutBuf::put(const char *s) {
+  put(s, strlen(s));
+}
 
 char *write_num(char *w, long long v) {
   static const char kPairs[] =
@@ -101,40 +105,33 @@ void OutBuf::put_num(long long v) {
 
 char *OutBuf::reserve(size_t n) {
   if (n > cap_ - len_) {
-    if (fd_ >= 0) flush();
-    else grow(n);
+    if (fd_ >= 0)
+      flush();
+    else
+      grow(n);
     if (n > cap_ - len_ || error_) return nullptr;
   }
   return data_ + len_;
 }
 
-namespace {
-// Copies a text of a few bytes, where a call to memcpy costs more than the copy.
-inline char *copy_short(char *w, const char *s, size_t n) {
-  if (n > 16) {
-    memcpy(w, s, n);
-    return w + n;
-  }
-  for (size_t i = 0; i < n; i++) w[i] = s[i];
-  return w + n;
-}
-}  // namespace
-
 // Bytes that fmt with args can take at most (slack included), and the length of each text.
-size_t OutBuf::bound(const Fmt &fmt, std::initializer_list<FmtArg> args, size_t *lens) {
+inline size_t OutBuf::bound(const Fmt &fmt, std::initializer_list<FmtArg> args, size_t *lens) {
   const FmtArg *a = args.begin();
   int nargs = static_cast<int>(args.size());
-  size_t need = static_cast<size_t>(fmt.run_at_[fmt.nconv_] + fmt.run_len_[fmt.nconv_]) + Fmt::kSlack;
+  size_t need = static_cast<size_t>(fmt.lit_total_) + Fmt::kSlack;
   for (int k = 0; k < fmt.nconv_ && k < nargs; k++) {  // k: conversion
-    if (fmt.conv_[k] == 'd') lens[k] = 20;
-    else lens[k] = a[k].len != static_cast<size_t>(-1) ? a[k].len : strlen(a[k].text);
+    if (a[k].text)
+      lens[k] = a[k].len != static_cast<size_t>(-1) ? a[k].len : strlen(a[k].text);
+    else
+      lens[k] = 20;
     need += lens[k];
   }
   return need;
 }
 
 // Writes fmt with args at w, which has room for bound(); returns the end.
-char *OutBuf::emit(char *w, const Fmt &fmt, std::initializer_list<FmtArg> args, const size_t *lens) {
+inline char *OutBuf::emit(char *w, const Fmt &fmt, std::initializer_list<FmtArg> args,
+                          const size_t *lens) {
   const FmtArg *a = args.begin();
   int nargs = static_cast<int>(args.size());
   for (int k = 0; k <= fmt.nconv_; k++) {  // k: literal run, then its conversion
@@ -147,8 +144,13 @@ char *OutBuf::emit(char *w, const Fmt &fmt, std::initializer_list<FmtArg> args, 
       w = copy_short(w, fmt.text_ + fmt.run_at_[k], n);
     }
     if (k == fmt.nconv_ || k >= nargs) continue;
-    if (fmt.conv_[k] == 'd') w = write_num(w, a[k].num);
-    else w = copy_short(w, a[k].text, lens[k]);
+    if (a[k].padded && lens[k] <= FmtArg::kPad) {
+      memcpy(w, a[k].text, FmtArg::kPad);
+      w += lens[k];
+    } else if (a[k].text) {
+      w = copy_short(w, a[k].text, lens[k]);
+    } else if (fmt.conv_[k] == 'd')
+      w = write_num(w, a[k].num);
   }
   return w;
 }
@@ -167,8 +169,10 @@ void OutBuf::format(const Fmt &fmt, std::initializer_list<FmtArg> args) {
   for (int k = 0; k <= fmt.nconv_; k++) {
     put(fmt.text_ + fmt.run_at_[k], static_cast<size_t>(fmt.run_len_[k]));
     if (k == fmt.nconv_ || k >= nargs) continue;
-    if (fmt.conv_[k] == 'd') put_num(a[k].num);
-    else put(a[k].text, lens[k]);
+    if (a[k].text)
+      put(a[k].text, lens[k]);
+    else if (fmt.conv_[k] == 'd')
+      put_num(a[k].num);
   }
 }
 
@@ -209,4 +213,19 @@ bool OutBuf::flush() {
   if (!error_) write_all(data_, len_);
   len_ = 0;
   return error_ == 0;
+}
+
+FmtArg PaddedText::keep(const char *s) {
+  size_t n = strlen(s);
+  if (n_ == static_cast<int>(sizeof store_ / sizeof store_[0])) return FmtArg(s, n);
+  char *copy = static_cast<char *>(calloc(n + FmtArg::kPad, 1));
+  if (!copy) return FmtArg(s, n);
+  memcpy(copy, s, n);
+  store_[n_++] = copy;
+  return FmtArg(copy, n, true);
+}
+
+void PaddedText::clear() {
+  for (int k = 0; k < n_; k++) free(store_[k]);
+  n_ = 0;
 }

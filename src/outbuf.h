@@ -5,19 +5,44 @@
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
+#include <cstring>
 #include <string>
+#include <type_traits>
 
 // One value for OutBuf::format: a number for "%d", a text for "%s".
 struct FmtArg {
-  FmtArg(int v) : num(v), text(nullptr), len(0) {}
-  FmtArg(long v) : num(v), text(nullptr), len(0) {}
-  FmtArg(long long v) : num(v), text(nullptr), len(0) {}
-  FmtArg(const char *s) : num(0), text(s ? s : "(null)"), len(static_cast<size_t>(-1)) {}
-  // A text whose length is known, to spare measuring it again.
-  FmtArg(const char *s, size_t n) : num(0), text(s), len(n) {}
+  static constexpr size_t kPad = 16;  // readable bytes at a padded text, whatever its length
+  FmtArg() : FmtArg(0) {}
+  FmtArg(int v) : num(v), text(nullptr), len(0), padded(false) {}
+  FmtArg(long v) : num(v), text(nullptr), len(0), padded(false) {}
+  FmtArg(long long v) : num(v), text(nullptr), len(0), padded(false) {}
+  FmtArg(const char *s)
+      : num(0), text(s ? s : "(null)"), len(static_cast<size_t>(-1)), padded(false) {}
+  // A text whose length is known, to spare measuring it again. For "%d" it stands for a number
+  // already written in decimal (see NumText), so a number used in many lines is written once.
+  // With padded, at least kPad bytes can be read at s, so it is copied in one piece.
+  FmtArg(const char *s, size_t n, bool pad = false) : num(0), text(s), len(n), padded(pad) {}
   long long num;
   const char *text;  // null for a number
   size_t len;        // length of text; -1: not measured yet
+  bool padded;
+};
+
+// Texts kept with their lengths and room to be copied in one piece (see FmtArg::padded).
+class PaddedText {
+ public:
+  // Keeps a copy of s; the result stays valid as long as this object.
+  FmtArg keep(const char *s);
+  // Forgets every text kept.
+  void clear();
+  PaddedText() = default;
+  PaddedText(const PaddedText &) = delete;
+  PaddedText &operator=(const PaddedText &) = delete;
+  ~PaddedText() { clear(); }
+
+ private:
+  char *store_[64] = {};  // each text, followed by FmtArg::kPad zero bytes
+  int n_ = 0;
 };
 
 // A format text split once, at compile time where it is a constant, into literal runs and
@@ -44,21 +69,52 @@ class Fmt {
     run_at_[nconv_] = start;
     run_len_[nconv_] = at - start;
     padded_ = at <= kMaxText;
+    lit_total_ = at;
     for (int i = 0; padded_ && i < at; i++) lit_[i] = text[i];
   }
 
  private:
   friend class OutBuf;
   const char *text_;
-  char lit_[kMaxText + kSlack];  // copy of the text, when it fits
+  char lit_[kMaxText + kSlack];                       // copy of the text, when it fits
   int run_at_[kMaxConv + 1], run_len_[kMaxConv + 1];  // literal run before conversion k
   char conv_[kMaxConv];
   int nconv_;
   bool padded_;
+  int lit_total_ = 0;  // length of the text: a bound for the literal runs
 };
 
 // Writes v in decimal at w, with a minus sign when negative; returns the end. At most 20 bytes.
 char *write_num(char *w, long long v);
+
+// Copies a text of a few bytes, where a call to memcpy costs more than the copy.
+inline char *copy_short(char *w, const char *s, size_t n) {
+  if (n > 16) {
+    memcpy(w, s, n);
+    return w + n;
+  }
+  for (size_t i = 0; i < n; i++) w[i] = s[i];
+  return w + n;
+}
+
+// A number kept with its decimal text, for numbers that many lines repeat (line numbers).
+class NumText {
+ public:
+  NumText() : value_(0), len_(1) { text_[0] = '0'; }
+  // The number v as a "%d" argument; its text is written only when v changes.
+  FmtArg operator()(long long v) {
+    if (v != value_) {
+      value_ = v;
+      len_ = static_cast<size_t>(write_num(text_, v) - text_);
+    }
+    return FmtArg(text_, len_, true);
+  }
+
+ private:
+  long long value_;
+  size_t len_;
+  char text_[24];
+};
 
 // Collects output and hands it to a descriptor in large writes, or keeps it in memory.
 class OutBuf {
@@ -83,6 +139,22 @@ class OutBuf {
   void put_num(long long v);
   // Appends fmt with each "%d" and "%s" replaced by the next argument (missing ones: nothing).
   void format(const Fmt &fmt, std::initializer_list<FmtArg> args);
+  // The same for arguments listed one by one (numbers, texts, FmtArg): the code is made for
+  // the argument types at compile time, which makes the many short rows of a stream cheap.
+  template <class... Args>
+  void format(const Fmt &fmt, const Args &...args) {
+    size_t need = static_cast<size_t>(fmt.lit_total_) + Fmt::kSlack + (bound_of(args) + ... + 0);
+    char *w = sizeof...(Args) == static_cast<size_t>(fmt.nconv_) ? reserve(need) : nullptr;
+    if (!w) {
+      format(fmt, {FmtArg(args)...});
+      return;
+    }
+    char *start = w;
+    int k = 0;  // literal run, then its argument
+    ((w = put_run(w, fmt, k), w = put_arg(w, args), ++k), ...);
+    w = put_run(w, fmt, k);
+    len_ += static_cast<size_t>(w - start);
+  }
 
   // Formats into dst, which holds cap bytes, always terminated; cut when it does not fit.
   static void format_to(char *dst, size_t cap, const Fmt &fmt, std::initializer_list<FmtArg> args);
@@ -96,6 +168,33 @@ class OutBuf {
 
  private:
   void put_slow(const char *s, size_t n);
+  static char *put_run(char *w, const Fmt &fmt, int k) {
+    auto n = static_cast<size_t>(fmt.run_len_[k]);
+    if (!fmt.padded_ || n > Fmt::kSlack) return copy_short(w, fmt.text_ + fmt.run_at_[k], n);
+    memcpy(w, fmt.lit_ + fmt.run_at_[k], Fmt::kSlack);  // zero bytes behind it, slack at w
+    return w + n;
+  }
+  template <class T, class = std::enable_if_t<std::is_integral<T>::value>>
+  static size_t bound_of(T) {
+    return 20;
+  }
+  static size_t bound_of(const char *s) { return strlen(s); }
+  static size_t bound_of(const FmtArg &a) {
+    if (!a.text) return 20;
+    return a.len != static_cast<size_t>(-1) ? a.len : strlen(a.text);
+  }
+  template <class T, class = std::enable_if_t<std::is_integral<T>::value>>
+  static char *put_arg(char *w, T v) {
+    return write_num(w, static_cast<long long>(v));
+  }
+  static char *put_arg(char *w, const char *s) { return copy_short(w, s, strlen(s)); }
+  static char *put_arg(char *w, const FmtArg &a) {
+    if (!a.text) return write_num(w, a.num);
+    size_t n = bound_of(a);
+    if (!a.padded || n > FmtArg::kPad) return copy_short(w, a.text, n);
+    memcpy(w, a.text, FmtArg::kPad);
+    return w + n;
+  }
   static size_t bound(const Fmt &fmt, std::initializer_list<FmtArg> args, size_t *lens);
   static char *emit(char *w, const Fmt &fmt, std::initializer_list<FmtArg> args,
                     const size_t *lens);

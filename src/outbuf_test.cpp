@@ -16,7 +16,9 @@ TEST(OutBuf, FormatsNumbersAndTexts) {
   constexpr Fmt kPair("%d|%d\n");
   b.format(kPair, {LLONG_MAX, 2147483648LL});
   b.format(kPair, {99, -100});
-  EXPECT_EQ(b.str(), "[0,-17] cyan %x -9223372036854775808" "9223372036854775807|2147483648\n99|-100\n");
+  EXPECT_EQ(b.str(),
+            "[0,-17] cyan %x -9223372036854775808"
+            "9223372036854775807|2147483648\n99|-100\n");
 }
 
 TEST(OutBuf, MissingArgumentsWriteNothing) {

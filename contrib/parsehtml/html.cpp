@@ -1,5 +1,6 @@
 // html: writes the editor's color command stream for an HTML file.
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,8 +28,15 @@ Loaded load(const char *path, OutBuf &err) {
   // Ten zero bytes behind the data, so that a look-ahead past the end reads zeros.
   uint64_t want = static_cast<uint64_t>(file_stats.st_size);
   f.buf = want <= SIZE_MAX - 10 ? static_cast<char *>(malloc(want + 10)) : nullptr;
+  // Large files: huge pages make filling the buffer cheaper (fewer page faults).
+  if (f.buf && want >= (8u << 20)) {
+    uintptr_t start =
+        (reinterpret_cast<uintptr_t>(f.buf) + (2u << 20) - 1) & ~uintptr_t((2u << 20) - 1);
+    madvise(reinterpret_cast<void *>(start), want - (start - reinterpret_cast<uintptr_t>(f.buf)),
+            MADV_HUGEPAGE);
+  }
   if (!f.buf) {
-    err.format(kNoMemory, {path});
+    err.format(kNoMemory, path);
     return f;
   }
   uint64_t got = 0;  // bytes read so far; the file may shrink or fail while we read
@@ -53,7 +61,7 @@ int main(int argc, char **argv) {
   if (argc == kHtmlArgCount) {
     colors = html_colors_from_args(argv);
   } else {
-    err.format(kPragmaError, {argc, kHtmlArgCount});
+    err.format(kPragmaError, argc, kHtmlArgCount);
     colors = html_default_colors();
   }
   Loaded file = load(argc > 1 ? argv[1] : nullptr, err);
@@ -62,7 +70,7 @@ int main(int argc, char **argv) {
   free(file.buf);
   err.flush();
   if (!out.flush()) {
-    err.format(kWriteError, {strerror(out.error())});
+    err.format(kWriteError, strerror(out.error()));
     err.flush();
     return 1;
   }

@@ -5,9 +5,7 @@
 
 #include "htmlformats.h"
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include "bytescan.h"
 
 namespace {
 
@@ -21,22 +19,38 @@ struct Keyword {
   State state;
 };
 const Keyword kKeywords[] = {
-    {"html", 4, false, State::HTML},        {"body", 4, false, State::BODY},
-    {"title", 5, false, State::TITLE},      {"center", 6, false, State::CENTER},
-    {"a", 1, false, State::A},              {"font", 4, false, State::FONT},
-    {"head", 4, false, State::HEAD},        {"h1", 2, false, State::H1},
-    {"h2", 2, false, State::H2},            {"h3", 2, false, State::H3},
-    {"h4", 2, false, State::H4},            {"ul", 2, false, State::UL},
-    {"li", 2, false, State::LI},            {"ol", 2, false, State::OL},
-    {"img", 3, false, State::IMG_FORM},     {"hr", 2, false, State::HR_SELECT},
-    {"br", 2, false, State::BR_OPTION},     {"td", 2, false, State::TD},
-    {"tr", 2, false, State::TR},            {"th", 2, false, State::TH},
-    {"form", 4, false, State::IMG_FORM},    {"select", 6, false, State::HR_SELECT},
-    {"!--", 3, false, State::CMNT},         {"option", 6, false, State::BR_OPTION},
-    {"table", 5, false, State::TABLE},      {"caption", 7, false, State::CAPTION},
-    {"em", 2, false, State::EM},            {"blockquote", 6, false, State::BLOCKQUOTE},
-    {"p", 1, true, State::P},               {"b", 1, true, State::B},
-    {"i", 1, true, State::I},               {"pre", 3, false, State::PRE},
+    {"html", 4, false, State::HTML},
+    {"body", 4, false, State::BODY},
+    {"title", 5, false, State::TITLE},
+    {"center", 6, false, State::CENTER},
+    {"a", 1, false, State::A},
+    {"font", 4, false, State::FONT},
+    {"head", 4, false, State::HEAD},
+    {"h1", 2, false, State::H1},
+    {"h2", 2, false, State::H2},
+    {"h3", 2, false, State::H3},
+    {"h4", 2, false, State::H4},
+    {"ul", 2, false, State::UL},
+    {"li", 2, false, State::LI},
+    {"ol", 2, false, State::OL},
+    {"img", 3, false, State::IMG_FORM},
+    {"hr", 2, false, State::HR_SELECT},
+    {"br", 2, false, State::BR_OPTION},
+    {"td", 2, false, State::TD},
+    {"tr", 2, false, State::TR},
+    {"th", 2, false, State::TH},
+    {"form", 4, false, State::IMG_FORM},
+    {"select", 6, false, State::HR_SELECT},
+    {"!--", 3, false, State::CMNT},
+    {"option", 6, false, State::BR_OPTION},
+    {"table", 5, false, State::TABLE},
+    {"caption", 7, false, State::CAPTION},
+    {"em", 2, false, State::EM},
+    {"blockquote", 6, false, State::BLOCKQUOTE},
+    {"p", 1, true, State::P},
+    {"b", 1, true, State::B},
+    {"i", 1, true, State::I},
+    {"pre", 3, false, State::PRE},
 };
 
 // For each folded first byte, the keywords that start with it, in table order.
@@ -100,42 +114,25 @@ const StateRows kRowsOf = [] {
 
 // Default word of each color, in argument order.
 const char *const kDefaultColors[kHtmlColorCount] = {
-    "yellow", "black", "green", "red",   "cyan", "cyan", "white", "cyan", "cyan",
-    "cyan",   "cyan",  "cyan",  "cyan",  "cyan", "cyan", "white", "cyan", "cyan",
-    "cyan",   "cyan",  "cyan",  "cyan",  "cyan", "white", "cyan", "cyan", "cyan",
-    "cyan",   "cyan",  "cyan",  "cyan",  "cyan", "cyan", "cyan", "cyan", "cyan"};
+    "yellow", "black", "green", "red",  "cyan", "cyan",  "white", "cyan", "cyan",
+    "cyan",   "cyan",  "cyan",  "cyan", "cyan", "cyan",  "white", "cyan", "cyan",
+    "cyan",   "cyan",  "cyan",  "cyan", "cyan", "white", "cyan",  "cyan", "cyan",
+    "cyan",   "cyan",  "cyan",  "cyan", "cyan", "cyan",  "cyan",  "cyan", "cyan"};
 
 // Each color member, in argument order.
 const char *HtmlColors::*const kColorOrder[kHtmlColorCount] = {
-    &HtmlColors::fgc_clr,    &HtmlColors::bgc_clr,        &HtmlColors::link_clr,
-    &HtmlColors::url_clr,    &HtmlColors::html_clr,       &HtmlColors::body_clr,
-    &HtmlColors::pre_clr,    &HtmlColors::title_clr,      &HtmlColors::center_clr,
-    &HtmlColors::a_clr,      &HtmlColors::h1_clr,         &HtmlColors::h2_clr,
-    &HtmlColors::h3_clr,     &HtmlColors::h4_clr,         &HtmlColors::ul_clr,
-    &HtmlColors::li_clr,     &HtmlColors::ol_clr,         &HtmlColors::img_clr,
-    &HtmlColors::hr_clr,     &HtmlColors::br_clr,         &HtmlColors::form_clr,
-    &HtmlColors::select_clr, &HtmlColors::option_clr,     &HtmlColors::cmnt_clr,
-    &HtmlColors::b_clr,      &HtmlColors::td_clr,         &HtmlColors::tr_clr,
-    &HtmlColors::th_clr,     &HtmlColors::table_clr,      &HtmlColors::caption_clr,
-    &HtmlColors::em_clr,     &HtmlColors::i_clr,          &HtmlColors::blockquote_clr,
-    &HtmlColors::p_clr,      &HtmlColors::font_clr,       &HtmlColors::head_clr};
-
-// Index of the first byte at or after from that is a, b or c; size when there is none.
-int64_t find_any(const char *buf, int64_t from, int64_t size, char a, char b, char c) {
-#ifdef __SSE2__
-  const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b), vc = _mm_set1_epi8(c);
-  while (size - from >= 16) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(buf + from));
-    __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)),
-                               _mm_cmpeq_epi8(v, vc));
-    int mask = _mm_movemask_epi8(hit);
-    if (mask) return from + __builtin_ctz(static_cast<unsigned>(mask));
-    from += 16;
-  }
-#endif
-  while (from < size && buf[from] != a && buf[from] != b && buf[from] != c) from++;
-  return from;
-}
+    &HtmlColors::fgc_clr,    &HtmlColors::bgc_clr,    &HtmlColors::link_clr,
+    &HtmlColors::url_clr,    &HtmlColors::html_clr,   &HtmlColors::body_clr,
+    &HtmlColors::pre_clr,    &HtmlColors::title_clr,  &HtmlColors::center_clr,
+    &HtmlColors::a_clr,      &HtmlColors::h1_clr,     &HtmlColors::h2_clr,
+    &HtmlColors::h3_clr,     &HtmlColors::h4_clr,     &HtmlColors::ul_clr,
+    &HtmlColors::li_clr,     &HtmlColors::ol_clr,     &HtmlColors::img_clr,
+    &HtmlColors::hr_clr,     &HtmlColors::br_clr,     &HtmlColors::form_clr,
+    &HtmlColors::select_clr, &HtmlColors::option_clr, &HtmlColors::cmnt_clr,
+    &HtmlColors::b_clr,      &HtmlColors::td_clr,     &HtmlColors::tr_clr,
+    &HtmlColors::th_clr,     &HtmlColors::table_clr,  &HtmlColors::caption_clr,
+    &HtmlColors::em_clr,     &HtmlColors::i_clr,      &HtmlColors::blockquote_clr,
+    &HtmlColors::p_clr,      &HtmlColors::font_clr,   &HtmlColors::head_clr};
 
 }  // namespace
 
@@ -149,12 +146,6 @@ HtmlColors html_colors_from_args(char *const *argv) {
   HtmlColors c;
   for (int k = 0; k < kHtmlColorCount; k++) c.*kColorOrder[k] = argv[k + 2];
   return c;
-}
-
-int cmp(const char *buf, const char *string, int len) {
-  for (int k = 0; k < len; k++)  // k: byte compared
-    if (static_cast<char>(buf[k] | 0x20) != string[k]) return 0;
-  return 1;
 }
 
 void HtmlScanner::reset() {
@@ -180,11 +171,14 @@ void HtmlScanner::run(const char *buf, int64_t size, const HtmlColors &colors, O
   buf_ = buf;
   size_ = size > 0 ? size : 0;
   clr_ = &colors;
+  color_text_.clear();
+  for (int k = 0; k < kHtmlColorCount; k++)
+    color_arg_[k] = color_text_.keep(colors.*kColorOrder[k]);
   out_ = &out;
   err_ = &err;
-  out.format(kOpening, {colors.bgc_clr, colors.fgc_clr});
+  out.format(kOpening, colors.bgc_clr, colors.fgc_clr);
   scan();
-  out.format(kClosing, {});
+  out.format(kClosing);
 }
 
 void HtmlScanner::scan() {
@@ -192,8 +186,9 @@ void HtmlScanner::scan() {
     // Skip to the next byte that can matter; the skipped ones only move the counters.
     // In a comment that is one that can start "-->" (a carriage return ORed with 0x20 is '-').
     if (inbracket != 1 || state == CMNT) {
-      int64_t next = state == CMNT ? find_any(buf_, bcnt, size_, '-', '\r', '\n')
-                                   : find_any(buf_, bcnt, size_, '<', '>', '\n');
+      size_t from = static_cast<size_t>(bcnt), size = static_cast<size_t>(size_);
+      auto next = static_cast<int64_t>(state == CMNT ? find_any(buf_, from, size, '-', '\r', '\n')
+                                                     : find_any(buf_, from, size, '<', '>', '\n'));
       column += next - bcnt;
       if (inbracket > 0 && state != CMNT) inbracket += next - bcnt;
       bcnt = next;
@@ -208,7 +203,8 @@ void HtmlScanner::scan() {
     column++;
     if (state == CMNT) {
       if (!match(bcnt, "-->", 3)) continue;
-      out_->format(kRowCmnt, {sline, scolumn, line, column + 3, clr_->cmnt_clr});
+      out_->format(kRowCmnt, at_line(sline), scolumn, at_line(line), column + 3,
+                   color(&HtmlColors::cmnt_clr));
       state = IDLE;
     }
     if (ch == '<') {
@@ -263,25 +259,31 @@ void HtmlScanner::href_lookahead() {
 void HtmlScanner::close_tag() {
   if (inbracket == 0) syntax();
   for (const Row *r : kRowsOf[state])
-    if (r) out_->format(*r->fmt, {sline, scolumn, line, column + 1, clr_->*r->clr});
+    if (r) out_->format(*r->fmt, at_line(sline), scolumn, at_line(line), column + 1, color(r->clr));
   if (state == PRE) {
     if (end == 0) {
-      out_->format(kRowPreOpen, {line, column + 2, clr_->pre_clr, clr_->bgc_clr});
+      out_->format(kRowPreOpen, at_line(line), column + 2, color(&HtmlColors::pre_clr),
+                   color(&HtmlColors::bgc_clr));
     } else {
-      out_->format(kRowPreBlock, {pre_sline, pre_scolumn, line, column + 1, clr_->pre_clr});
-      out_->format(kRowPreRest, {line, column + 2, clr_->fgc_clr, clr_->bgc_clr});
+      out_->format(kRowPreBlock, at_line(pre_sline), pre_scolumn, at_line(line), column + 1,
+                   color(&HtmlColors::pre_clr));
+      out_->format(kRowPreRest, at_line(line), column + 2, color(&HtmlColors::fgc_clr),
+                   color(&HtmlColors::bgc_clr));
     }
   } else if (state == A) {
     if (end == 0) {
       int64_t a_end = lnk_sline != 0 ? scolumn + 3 : column + 1;
-      out_->format(kRowA, {sline, scolumn, line, a_end, clr_->a_clr});
+      out_->format(kRowA, at_line(sline), scolumn, at_line(line), a_end, color(&HtmlColors::a_clr));
       url_sline = line;
       url_scolumn = column;
     } else {
       if (lnk_sline != 0)
-        out_->format(kRowLink, {lnk_sline, lnk_scolumn + 1, line, url_scolumn, clr_->link_clr});
-      out_->format(kRowUrl, {url_sline, url_scolumn + 1, line, column - 3, clr_->url_clr});
-      out_->format(kRowUrlLink, {line, column - 3, line, column + 1, clr_->a_clr});
+        out_->format(kRowLink, at_line(lnk_sline), lnk_scolumn + 1, at_line(line), url_scolumn,
+                     color(&HtmlColors::link_clr));
+      out_->format(kRowUrl, at_line(url_sline), url_scolumn + 1, at_line(line), column - 3,
+                   color(&HtmlColors::url_clr));
+      out_->format(kRowUrlLink, at_line(line), column - 3, at_line(line), column + 1,
+                   color(&HtmlColors::a_clr));
     }
   }
   end = 0;
@@ -289,4 +291,13 @@ void HtmlScanner::close_tag() {
   state = IDLE;
 }
 
-void HtmlScanner::syntax() { err_->format(kSyntaxError, {line, column}); }
+FmtArg HtmlScanner::color(const char *HtmlColors::*m) const {
+  // The colors lie in argument order, so a member's place in the record is its index.
+  static const HtmlColors layout{};
+  auto at = reinterpret_cast<const char *>(&(layout.*m)) - reinterpret_cast<const char *>(&layout);
+  return color_arg_[static_cast<size_t>(at) / sizeof(const char *)];
+}
+
+void HtmlScanner::syntax() {
+  err_->format(kSyntaxError, line, column);
+}

@@ -9,10 +9,10 @@
 // The 36 colors of the editor's color pragma, in the order of the command-line arguments.
 struct HtmlColors {
   const char *fgc_clr, *bgc_clr, *link_clr, *url_clr, *html_clr, *body_clr, *pre_clr, *title_clr,
-      *center_clr, *a_clr, *h1_clr, *h2_clr, *h3_clr, *h4_clr, *ul_clr, *li_clr, *ol_clr,
-      *img_clr, *hr_clr, *br_clr, *form_clr, *select_clr, *option_clr, *cmnt_clr, *b_clr, *td_clr,
-      *tr_clr, *th_clr, *table_clr, *caption_clr, *em_clr, *i_clr, *blockquote_clr, *p_clr,
-      *font_clr, *head_clr;
+      *center_clr, *a_clr, *h1_clr, *h2_clr, *h3_clr, *h4_clr, *ul_clr, *li_clr, *ol_clr, *img_clr,
+      *hr_clr, *br_clr, *form_clr, *select_clr, *option_clr, *cmnt_clr, *b_clr, *td_clr, *tr_clr,
+      *th_clr, *table_clr, *caption_clr, *em_clr, *i_clr, *blockquote_clr, *p_clr, *font_clr,
+      *head_clr;
 };
 
 // Number of color arguments, and the argument count (program name included) that carries them.
@@ -25,7 +25,11 @@ HtmlColors html_default_colors();
 HtmlColors html_colors_from_args(char *const *argv);
 
 // Compares len bytes at buf, each ORed with 0x20, with string; 1 when all are equal.
-int cmp(const char *buf, const char *string, int len);
+inline int cmp(const char *buf, const char *string, int len) {
+  for (int k = 0; k < len; k++)  // k: byte compared
+    if (static_cast<char>(buf[k] | 0x20) != string[k]) return 0;
+  return 1;
+}
 
 // One run of the tag scanner; a new object (or reset()) per file.
 class HtmlScanner {
@@ -39,8 +43,36 @@ class HtmlScanner {
 
   // Tag states; only ever compared for equality.
   enum State {
-    IDLE, HTML, BODY, PRE, P, TITLE, CENTER, A, H1, H2, H3, H4, UL, LI, OL, TD, TR, TH, TABLE,
-    CAPTION, EM, I, BLOCKQUOTE, FONT, HEAD, B, IMG_FORM, HR_SELECT, BR_OPTION, CMNT
+    IDLE,
+    HTML,
+    BODY,
+    PRE,
+    P,
+    TITLE,
+    CENTER,
+    A,
+    H1,
+    H2,
+    H3,
+    H4,
+    UL,
+    LI,
+    OL,
+    TD,
+    TR,
+    TH,
+    TABLE,
+    CAPTION,
+    EM,
+    I,
+    BLOCKQUOTE,
+    FONT,
+    HEAD,
+    B,
+    IMG_FORM,
+    HR_SELECT,
+    BR_OPTION,
+    CMNT
   };
 
  private:
@@ -50,11 +82,18 @@ class HtmlScanner {
   void close_tag();
   void syntax();
   bool match(int64_t at, const char *word, int len) const;
+  // A line number for a row: the current line's decimal text is written once for all its rows.
+  FmtArg at_line(int64_t v) {
+    return v == line ? line_text_(line) : FmtArg(static_cast<long long>(v));
+  }
   unsigned char byte_at(int64_t at) const { return at < size_ ? buf_[at] : 0; }
 
   const char *buf_;  // the input; bytes past size_ read as zero
   int64_t size_;
   const HtmlColors *clr_;
+  FmtArg color(const char *HtmlColors::*m) const;
+  PaddedText color_text_;
+  FmtArg color_arg_[kHtmlColorCount];  // each color with its length, in argument order
   OutBuf *out_;
   OutBuf *err_;
 
@@ -67,6 +106,7 @@ class HtmlScanner {
   int64_t lnk_sline, lnk_scolumn;
   int64_t url_sline, url_scolumn;
   int64_t inbracket;  // bytes seen since the last '<'; 0 outside a tag
+  NumText line_text_;
 };
 
 #endif
