@@ -19,6 +19,7 @@ constexpr int kMarkerLen = 5;
 
 void ListTint::reset() {
   len_ = 0;
+  first_bs_ = 0;
   line_[0] = '\0';
   lineno_ = 0;
   saved_[0] = '\0';
@@ -29,9 +30,9 @@ void ListTint::opening(OutBuf &out) {
 }
 
 bool ListTint::find_and_remove(const char *marker, int *col) {
-  // Every search starts at the first byte: a removal may join a new marker.
-  // Every marker starts with a backslash, and lines hold few: look for those, then compare.
-  size_t at = 0;  // candidate position
+  // Every search starts at the first byte, since a removal may join a new marker; no byte
+  // before first_bs_ is a backslash, and every marker starts with one.
+  size_t at = first_bs_;  // candidate position
   for (;;) {
     at = find_any_slack(line_, at, len_, '\\', '\\', '\\');
     if (len_ - at < kMarkerLen) return false;
@@ -40,6 +41,7 @@ bool ListTint::find_and_remove(const char *marker, int *col) {
   }
   memmove(line_ + at, line_ + at + kMarkerLen, len_ - at - kMarkerLen + 1);
   len_ -= kMarkerLen;
+  if (at == first_bs_) first_bs_ = find_any_slack(line_, at, len_, '\\', '\\', '\\');
   *col = static_cast<int>(at) + 1;
   return true;
 }
@@ -56,6 +58,7 @@ void ListTint::piece(const char *text, size_t n, OutBuf &out) {
   if (n < kMarkerLen) return;
   line_[n] = '\0';
   len_ = n;
+  first_bs_ = first;
 
   int start, end;  // columns of the area being written
   while (find_and_remove(kKeywordOpen, &start) && find_and_remove(kKeywordClose, &end))

@@ -27,6 +27,7 @@ class ListTint {
   char line_[kPieceMax + 1 + 16] = {};  // the piece being handled, markers removed as they are
                                         // found; slack behind it for whole-word searches
   size_t len_;                          // its text length, up to its first zero byte
+  size_t first_bs_;                     // index of its first backslash; len_ when none
   int64_t lineno_;                      // line counter; 64 bits so that no input can overflow it
   NumText line_text_;                   // lineno_ in decimal, written once for all its rows
   char saved_[48];                      // "[line,column]" of the last comment opener left open
