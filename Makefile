@@ -20,6 +20,8 @@ all:
 run: all
 	$(BUILD)/contrib/parsehtml/html examples/sample.html $$(cat examples/sample.colors)
 	@echo
+	$(BUILD)/contrib/parsehtml/html examples/sample.html $$(cat examples/sample.colors) 2>/dev/null | \
+	  $(BUILD)/preview/ilvo_preview examples/sample.html
 
 test:
 	@scripts/deps.sh test

@@ -24,7 +24,7 @@ check install cmake --install "$tmp/build" --prefix "$tmp/prefix"
 export DESTDIR="$tmp/dest"
 check destdir cmake --install "$tmp/build" --prefix /usr/local
 unset DESTDIR
-for f in bin/html bin/listtint bin/ilvo_isilvoterm lib/libilvo_debug.a lib/libilvo_hexdump.a \
+for f in bin/html bin/listtint bin/ilvo_isilvoterm bin/ilvo_preview share/man/man1/ilvo_preview.1 lib/libilvo_debug.a lib/libilvo_hexdump.a \
          include/debug.h include/hexdump.h share/man/man1/html.1 share/man/man1/listtint.1 \
          share/man/man1/ilvo_isilvoterm.1 share/man/man3/Debug.3 share/man/man3/hexdump.3 \
          lib/pkgconfig/ilvo-companions.pc lib/cmake/ilvo-companions/ilvo-companionsConfig.cmake; do

@@ -1,0 +1,208 @@
+// Reading a color command stream into areas of a source text, the way the editor applies it.
+#include "stream.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+const Fmt kBadCommand = "ilvo_preview: %s:%d: unknown command '%s'\n";
+const Fmt kBadColor = "ilvo_preview: %s:%d: unknown color '%s'\n";
+const Fmt kBadRange = "ilvo_preview: %s:%d: cannot read the range '%s'\n";
+const Fmt kMsg = "%s\n";
+
+struct Named {
+  const char *name;
+  uint8_t r, g, b;
+};
+const Named kNames[] = {{"black", 0x00, 0x00, 0x00},   {"red", 0xcd, 0x00, 0x00},
+                        {"green", 0x00, 0xcd, 0x00},   {"yellow", 0xcd, 0xcd, 0x00},
+                        {"blue", 0x00, 0x00, 0xee},    {"magenta", 0xcd, 0x00, 0xcd},
+                        {"cyan", 0x00, 0xcd, 0xcd},    {"white", 0xe5, 0xe5, 0xe5}};
+
+std::string_view trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
+    s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  return s;
+}
+
+int hex(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+}
+
+// Splits s at separators that stand outside single quotes.
+std::vector<std::string_view> split_outside_quotes(std::string_view s, char sep) {
+  std::vector<std::string_view> parts;
+  bool quoted = false;
+  size_t start = 0;
+  for (size_t i = 0; i < s.size(); i++) {  // i: byte looked at
+    if (s[i] == '\'') quoted = !quoted;
+    else if (s[i] == sep && !quoted) {
+      parts.push_back(s.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  parts.push_back(s.substr(start));
+  return parts;
+}
+
+// Reads a decimal number, with an optional minus sign, at the front of s and removes it.
+bool take_number(std::string_view &s, int64_t *v) {
+  size_t i = s.size() > 0 && s[0] == '-' ? 1 : 0;  // i: byte read
+  size_t digits = i;
+  int64_t n = 0;
+  while (i < s.size() && s[i] >= '0' && s[i] <= '9') {
+    if (n < INT64_MAX / 10 - 10) n = n * 10 + (s[i] - '0');
+    i++;
+  }
+  if (i == digits) return false;
+  *v = s[0] == '-' ? -n : n;
+  s.remove_prefix(i);
+  return true;
+}
+
+// Reads "[line,column]" at the front of s and removes it.
+bool take_position(std::string_view &s, int64_t *ln, int64_t *col) {
+  std::string_view t = s;
+  if (t.empty() || t.front() != '[') return false;
+  t.remove_prefix(1);
+  if (!take_number(t, ln) || t.empty() || t.front() != ',') return false;
+  t.remove_prefix(1);
+  if (!take_number(t, col) || t.empty() || t.front() != ']') return false;
+  t.remove_prefix(1);
+  s = t;
+  return true;
+}
+
+struct Stream {
+  const LineTable &lines;
+  const char *name;
+  OutBuf &err;
+  Coloring out;
+  int64_t lineno = 0;
+
+  void color_word(std::string_view word, Color *c) {
+    if (!parse_color(word, c)) {
+      err.format(kBadColor, name, lineno, std::string(word).c_str());
+      *c = Color{};
+    }
+  }
+
+  // A command that starts with a range: "1,$ ca", "[l,c],[l,c]ca FG BG", "[l,c],$ca FG BG".
+  void area(std::string_view cmd) {
+    std::string_view rest = cmd;
+    size_t start = 0, end = lines.size();
+    bool whole = false;
+    int64_t l1, c1, l2, c2;
+    if (rest.substr(0, 3) == "1,$") {
+      whole = true;
+      rest.remove_prefix(3);
+    } else if (take_position(rest, &l1, &c1) && !rest.empty() && rest.front() == ',') {
+      rest.remove_prefix(1);
+      start = lines.offset(l1, c1);
+      if (!rest.empty() && rest.front() == '$') rest.remove_prefix(1);
+      else if (take_position(rest, &l2, &c2)) end = lines.offset(l2, c2);
+      else return (void)err.format(kBadRange, name, lineno, std::string(cmd).c_str());
+    } else {
+      return (void)err.format(kBadRange, name, lineno, std::string(cmd).c_str());
+    }
+    rest = trim(rest);
+    if (rest.substr(0, 2) != "ca") return (void)err.format(kBadCommand, name, lineno, std::string(cmd).c_str());
+    std::vector<std::string_view> words;
+    for (std::string_view w : split_outside_quotes(trim(rest.substr(2)), ' '))
+      if (!w.empty()) words.push_back(w);
+    if (words.empty() && whole) {
+      out = Coloring{};  // the whole file afresh
+      return;
+    }
+    if (words.size() != 2) return (void)err.format(kBadCommand, name, lineno, std::string(cmd).c_str());
+    Area a{start, end, Color{}, Color{}};
+    color_word(words[0], &a.fg);
+    color_word(words[1], &a.bg);
+    if (a.end > a.start) out.areas.push_back(a);
+  }
+
+  void command(std::string_view cmd) {
+    cmd = trim(cmd);
+    if (cmd.empty()) return;
+    if (cmd.substr(0, 4) == "fgc " || cmd.substr(0, 4) == "bgc ") {
+      color_word(trim(cmd.substr(4)), cmd[0] == 'f' ? &out.fg : &out.bg);
+    } else if (cmd.substr(0, 3) == "msg" && (cmd.size() == 3 || cmd[3] == ' ')) {
+      std::string_view text = trim(cmd.substr(3));
+      if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'')
+        text = text.substr(1, text.size() - 2);
+      err.format(kMsg, std::string(text).c_str());
+    } else if (cmd.front() == '[' || cmd.front() == '1' || cmd.front() == ',') {
+      area(cmd);
+    } else {
+      err.format(kBadCommand, name, lineno, std::string(cmd).c_str());
+    }
+  }
+
+  void line(std::string_view text) {
+    lineno++;
+    // A label, " # word", ends a line; a '#' inside quotes is part of a color.
+    std::vector<std::string_view> parts = split_outside_quotes(text, '#');
+    for (std::string_view cmd : split_outside_quotes(parts[0], ';')) command(cmd);
+  }
+};
+
+}  // namespace
+
+bool parse_color(std::string_view word, Color *out) {
+  if (word == "\"\"") {
+    *out = Color{};
+    return true;
+  }
+  if (word.size() >= 2 && word.front() == '\'' && word.back() == '\'')
+    word = word.substr(1, word.size() - 2);
+  if (word.size() == 13 && word[0] == '#') {
+    int v[12];
+    for (int k = 0; k < 12; k++)
+      if ((v[k] = hex(word[static_cast<size_t>(k) + 1])) < 0) return false;
+    *out = Color{true, static_cast<uint8_t>(v[0] * 16 + v[1]), static_cast<uint8_t>(v[4] * 16 + v[5]),
+                 static_cast<uint8_t>(v[8] * 16 + v[9])};
+    return true;
+  }
+  for (const Named &n : kNames) {
+    std::string_view name = n.name;
+    if (word.size() == name.size() &&
+        std::equal(word.begin(), word.end(), name.begin(),
+                   [](char a, char b) { return tolower(static_cast<unsigned char>(a)) == b; })) {
+      *out = Color{true, n.r, n.g, n.b};
+      return true;
+    }
+  }
+  return false;
+}
+
+LineTable::LineTable(std::string_view text) : size_(text.size()) {
+  starts_.push_back(0);
+  for (size_t at = 0; (at = text.find('\n', at)) != std::string_view::npos; at++)
+    starts_.push_back(at + 1);
+}
+
+size_t LineTable::offset(int64_t ln, int64_t col) const {
+  if (ln < 1) return 0;
+  if (static_cast<uint64_t>(ln) > starts_.size()) return size_;
+  size_t begin = starts_[static_cast<size_t>(ln - 1)];
+  size_t stop = static_cast<size_t>(ln) < starts_.size() ? starts_[static_cast<size_t>(ln)] - 1 : size_;
+  if (col <= 1) return begin;
+  return static_cast<uint64_t>(col - 1) < stop - begin ? begin + static_cast<size_t>(col - 1) : stop;
+}
+
+Coloring read_stream(std::string_view stream, const LineTable &lines, const char *name,
+                     OutBuf &err) {
+  Stream s{lines, name, err, Coloring{}};
+  size_t at = 0;
+  while (at < stream.size()) {
+    size_t nl = stream.find('\n', at);
+    if (nl == std::string_view::npos) nl = stream.size();
+    s.line(stream.substr(at, nl - at));
+    at = nl + 1;
+  }
+  return s.out;
+}

@@ -1,0 +1,1 @@
+"$PROG" --format ansi --stream ansi_reset_at_line_end.stream src.txt

@@ -1,0 +1,1 @@
+"$PROG" --format ansi --stream fresh_ansi.stream src.txt

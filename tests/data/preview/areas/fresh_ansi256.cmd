@@ -1,0 +1,1 @@
+"$PROG" --format ansi256 --stream fresh_ansi256.stream src.txt

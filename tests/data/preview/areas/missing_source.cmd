@@ -1,0 +1,1 @@
+"$PROG" --stream overlap.stream nope.txt

@@ -1,0 +1,1 @@
+"$PROG" --stream nope.stream src.txt

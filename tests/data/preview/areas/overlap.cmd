@@ -1,0 +1,1 @@
+"$PROG" --format html --stream overlap.stream src.txt

@@ -1,0 +1,1 @@
+"$PROG" --format html --stream problems.stream src.txt

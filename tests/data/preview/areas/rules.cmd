@@ -1,0 +1,1 @@
+"$PROG" --format html --stream rules.stream src.txt

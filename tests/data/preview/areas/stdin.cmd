@@ -1,0 +1,1 @@
+"$PROG" --format html src.txt < overlap.stream

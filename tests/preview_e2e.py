@@ -1,0 +1,100 @@
+#!/usr/bin/env python3
+"""Colors the sample page with html, shows it with ilvo_preview --format html, parses the page
+back and checks that constructs show in their colors. Usage: preview_e2e.py HTML PREVIEW PAGE"""
+import html.parser
+import re
+import subprocess
+import sys
+
+HTML, PREVIEW, PAGE = sys.argv[1:4]
+NAMES = ("fgc bgc link url html body pre title center a h1 h2 h3 h4 ul li ol img hr br form select "
+         "option cmnt b td tr th table caption em i blockquote p font head").split()
+# A distinct numeric color for every argument: red channel 1..36. Numeric colors are quoted in
+# a color pragma, as the stream's own '#ffff0010ffff' is.
+colors = ["'#%02x00%02x00%02x00'" % (k + 1, 0x80, 0x40) for k in range(len(NAMES))]
+css = {name: "#%02x8040" % (k + 1) for k, name in enumerate(NAMES)}
+
+stream = subprocess.run([HTML, PAGE] + colors, capture_output=True, check=True).stdout
+page = subprocess.run([PREVIEW, "--format", "html", PAGE], input=stream, capture_output=True,
+                      check=True).stdout.decode()
+
+
+class Reader(html.parser.HTMLParser):
+    """Rebuilds the text and the foreground color of each of its characters."""
+
+    def __init__(self):
+        super().__init__(convert_charrefs=True)
+        self.text, self.fg, self.stack, self.in_pre = [], [], [], False
+        self.body_fg = None
+
+    def handle_starttag(self, tag, attrs):
+        style = dict(attrs).get("style", "")
+        if tag == "pre":
+            self.in_pre = True
+        if tag == "span":
+            m = re.search(r"(?<!-)color: (#[0-9a-f]{6})", style)
+            self.stack.append(m.group(1) if m else None)
+
+    def handle_endtag(self, tag):
+        if tag == "span":
+            self.stack.pop()
+        if tag == "pre":
+            self.in_pre = False
+
+    def handle_data(self, data):
+        if not self.in_pre:
+            return
+        fg = self.stack[-1] if self.stack and self.stack[-1] else self.body_fg
+        self.text.append(data)
+        self.fg.extend([fg] * len(data))
+
+
+r = Reader()
+r.body_fg = re.search(r"body \{ color: (#[0-9a-f]{6})", page).group(1)
+r.feed(page)
+text = "".join(r.text)
+source = open(PAGE, encoding="utf-8").read()
+passed = failed = 0
+
+
+def check(what, ok):
+    global passed, failed
+    if ok:
+        passed += 1
+    else:
+        failed += 1
+        print("FAIL:", what)
+
+
+def colored(needle, name, nth=None):
+    """Every occurrence of needle (or only the nth) shows in the color of name."""
+    spots = [m.start() for m in re.finditer(re.escape(needle), text)]
+    check(f"{needle!r} occurs", bool(spots))
+    for at in (spots if nth is None else spots[nth:nth + 1]):
+        got = set(r.fg[at:at + len(needle)])
+        check(f"{needle!r} at {at} in {name} ({css[name]}), got {got}", got == {css[name]})
+
+
+check("the page shows the source text unchanged", text == source)
+check("bare text has the default foreground", r.body_fg == css["fgc"])
+colored("<table", "table")
+for tag in ("h1", "h2", "title", "tr", "th", "td", "ul", "em", "body", "html"):
+    colored(f"<{tag}>", tag)
+    colored(f"</{tag}>", tag)
+colored("<li>", "li")
+colored("<b>", "b")
+colored("<i>", "i")
+colored("<br>", "option")  # IMG then FORM style pairs: the second row wins
+colored("<hr>", "select")
+colored("<form", "form")
+colored("the site", "url")
+colored("here", "url")
+colored("<a ", "a")
+colored("</a>", "a")
+colored('="https://example.org/"', "link")
+colored("<!-- This comment", "cmnt")
+colored("  if (a > b) return;", "pre")
+colored("</pre>", "pre")
+colored("Coloring a page", "fgc")
+print(f"{passed} passed, {failed} failed")
+sys.exit(1 if failed else 0)
