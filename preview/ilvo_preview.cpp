@@ -54,12 +54,18 @@ int main(int argc, char **argv) {
   const char *stream_path = nullptr, *source = nullptr;
   for (int k = 1; k < argc; k++) {  // k: argument
     std::string a = argv[k];
-    if (a == "--format" && k + 1 < argc && std::string(argv[k + 1]) == "ansi") format = Format::kAnsi, k++;
-    else if (a == "--format" && k + 1 < argc && std::string(argv[k + 1]) == "ansi256") format = Format::kAnsi256, k++;
-    else if (a == "--format" && k + 1 < argc && std::string(argv[k + 1]) == "html") format = Format::kHtml, k++;
-    else if (a == "--stream" && k + 1 < argc) stream_path = argv[++k];
-    else if (!source && (a.empty() || a[0] != '-' || a == "-")) source = argv[k];
-    else source = nullptr, k = argc;
+    if (a == "--format" && k + 1 < argc && std::string(argv[k + 1]) == "ansi")
+      format = Format::kAnsi, k++;
+    else if (a == "--format" && k + 1 < argc && std::string(argv[k + 1]) == "ansi256")
+      format = Format::kAnsi256, k++;
+    else if (a == "--format" && k + 1 < argc && std::string(argv[k + 1]) == "html")
+      format = Format::kHtml, k++;
+    else if (a == "--stream" && k + 1 < argc)
+      stream_path = argv[++k];
+    else if (!source && (a.empty() || a[0] != '-' || a == "-"))
+      source = argv[k];
+    else
+      source = nullptr, k = argc;
   }
   if (!source) {
     err.put(kUsage);

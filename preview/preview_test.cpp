@@ -27,12 +27,12 @@ TEST(LineTable, PositionsClampToTheText) {
   LineTable t("ab\ncde\nf");  // lines start at 0, 3 and 7; size 8
   EXPECT_EQ(t.offset(1, 1), 0u);
   EXPECT_EQ(t.offset(2, 2), 4u);
-  EXPECT_EQ(t.offset(2, 0), 3u);    // a column of 0 or less starts the line
+  EXPECT_EQ(t.offset(2, 0), 3u);  // a column of 0 or less starts the line
   EXPECT_EQ(t.offset(2, -9), 3u);
-  EXPECT_EQ(t.offset(2, 4), 6u);    // one past the line: its newline
+  EXPECT_EQ(t.offset(2, 4), 6u);  // one past the line: its newline
   EXPECT_EQ(t.offset(2, 99), 6u);
-  EXPECT_EQ(t.offset(3, 5), 8u);    // the last line has no newline
-  EXPECT_EQ(t.offset(4, 1), 8u);    // past the last line: the end
+  EXPECT_EQ(t.offset(3, 5), 8u);  // the last line has no newline
+  EXPECT_EQ(t.offset(4, 1), 8u);  // past the last line: the end
   EXPECT_EQ(t.offset(0, 5), 0u);
   EXPECT_EQ(t.offset(-3, 5), 0u);
 }
@@ -40,8 +40,8 @@ TEST(LineTable, PositionsClampToTheText) {
 TEST(ReadStream, FreshStartDropsEarlierAreasAndDefaults) {
   LineTable t("abc\n");
   OutBuf err;
-  Coloring c = read_stream("fgc red\n[1,1],[1,2]ca red \"\"\n1,$ ca;bgc blue\n[1,2],$ca green black\n",
-                           t, "s", err);
+  Coloring c = read_stream(
+      "fgc red\n[1,1],[1,2]ca red \"\"\n1,$ ca;bgc blue\n[1,2],$ca green black\n", t, "s", err);
   EXPECT_EQ(err.str(), "");
   ASSERT_EQ(c.areas.size(), 1u);
   EXPECT_EQ(c.areas[0].start, 1u);
@@ -52,7 +52,8 @@ TEST(ReadStream, FreshStartDropsEarlierAreasAndDefaults) {
 
 TEST(Sweep, AgreesWithPaintingEveryByte) {
   std::mt19937 rng(7);
-  const Color palette[] = {Color{}, Color{true, 1, 0, 0}, Color{true, 2, 0, 0}, Color{true, 3, 0, 0}};
+  const Color palette[] = {Color{}, Color{true, 1, 0, 0}, Color{true, 2, 0, 0},
+                           Color{true, 3, 0, 0}};
   for (int round = 0; round < 200; round++) {  // round: one random text and stream
     size_t size = rng() % 60;
     Coloring c;

@@ -45,7 +45,8 @@ class Writer {
       : format_(f), dfg_(c.fg), dbg_(c.bg), out_(out) {
     if (format_ == Format::kHtml) {
       std::string t = escape(title);
-      out_.format(kPageHead, t.c_str(), css(dfg_.set ? dfg_ : Color{true, 0xe5, 0xe5, 0xe5}).c_str(),
+      out_.format(kPageHead, t.c_str(),
+                  css(dfg_.set ? dfg_ : Color{true, 0xe5, 0xe5, 0xe5}).c_str(),
                   css(dbg_.set ? dbg_ : Color{true, 0, 0, 0}).c_str());
     }
   }
@@ -83,9 +84,12 @@ class Writer {
 
  private:
   void ansi(const Color &c, bool fore) {
-    if (!c.set) out_.put(fore ? kAnsiDefaultFg : kAnsiDefaultBg);
-    else if (format_ == Format::kAnsi256) out_.format(fore ? kAnsi256Fg : kAnsi256Bg, cube(c));
-    else out_.format(fore ? kAnsiFg : kAnsiBg, c.r, c.g, c.b);
+    if (!c.set)
+      out_.put(fore ? kAnsiDefaultFg : kAnsiDefaultBg);
+    else if (format_ == Format::kAnsi256)
+      out_.format(fore ? kAnsi256Fg : kAnsi256Bg, cube(c));
+    else
+      out_.format(fore ? kAnsiFg : kAnsiBg, c.r, c.g, c.b);
     (fore ? shown_fg_ : shown_bg_) = c;
   }
 
@@ -96,7 +100,8 @@ class Writer {
       if (open_) {
         std::string style;
         if (fg != dfg_ && fg.set) style += "color: " + css(fg) + ";";
-        if (bg != dbg_ && bg.set) style += std::string(style.empty() ? "" : " ") + "background: " + css(bg) + ";";
+        if (bg != dbg_ && bg.set)
+          style += std::string(style.empty() ? "" : " ") + "background: " + css(bg) + ";";
         out_.format(kSpanOpen, style.c_str());
       }
       span_fg_ = fg;
@@ -111,11 +116,20 @@ class Writer {
     e.reserve(s.size());
     for (char ch : s) {
       switch (ch) {
-        case '&': e += "&amp;"; break;
-        case '<': e += "&lt;"; break;
-        case '>': e += "&gt;"; break;
-        case '"': e += "&quot;"; break;
-        default: e += ch;
+        case '&':
+          e += "&amp;";
+          break;
+        case '<':
+          e += "&lt;";
+          break;
+        case '>':
+          e += "&gt;";
+          break;
+        case '"':
+          e += "&quot;";
+          break;
+        default:
+          e += ch;
       }
     }
     return e;

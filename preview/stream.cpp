@@ -15,15 +15,16 @@ struct Named {
   const char *name;
   uint8_t r, g, b;
 };
-const Named kNames[] = {{"black", 0x00, 0x00, 0x00},   {"red", 0xcd, 0x00, 0x00},
-                        {"green", 0x00, 0xcd, 0x00},   {"yellow", 0xcd, 0xcd, 0x00},
-                        {"blue", 0x00, 0x00, 0xee},    {"magenta", 0xcd, 0x00, 0xcd},
-                        {"cyan", 0x00, 0xcd, 0xcd},    {"white", 0xe5, 0xe5, 0xe5}};
+const Named kNames[] = {{"black", 0x00, 0x00, 0x00}, {"red", 0xcd, 0x00, 0x00},
+                        {"green", 0x00, 0xcd, 0x00}, {"yellow", 0xcd, 0xcd, 0x00},
+                        {"blue", 0x00, 0x00, 0xee},  {"magenta", 0xcd, 0x00, 0xcd},
+                        {"cyan", 0x00, 0xcd, 0xcd},  {"white", 0xe5, 0xe5, 0xe5}};
 
 std::string_view trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
     s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
   return s;
 }
 
@@ -39,7 +40,8 @@ std::vector<std::string_view> split_outside_quotes(std::string_view s, char sep)
   bool quoted = false;
   size_t start = 0;
   for (size_t i = 0; i < s.size(); i++) {  // i: byte looked at
-    if (s[i] == '\'') quoted = !quoted;
+    if (s[i] == '\'')
+      quoted = !quoted;
     else if (s[i] == sep && !quoted) {
       parts.push_back(s.substr(start, i - start));
       start = i + 1;
@@ -103,14 +105,18 @@ struct Stream {
     } else if (take_position(rest, &l1, &c1) && !rest.empty() && rest.front() == ',') {
       rest.remove_prefix(1);
       start = lines.offset(l1, c1);
-      if (!rest.empty() && rest.front() == '$') rest.remove_prefix(1);
-      else if (take_position(rest, &l2, &c2)) end = lines.offset(l2, c2);
-      else return (void)err.format(kBadRange, name, lineno, std::string(cmd).c_str());
+      if (!rest.empty() && rest.front() == '$')
+        rest.remove_prefix(1);
+      else if (take_position(rest, &l2, &c2))
+        end = lines.offset(l2, c2);
+      else
+        return (void)err.format(kBadRange, name, lineno, std::string(cmd).c_str());
     } else {
       return (void)err.format(kBadRange, name, lineno, std::string(cmd).c_str());
     }
     rest = trim(rest);
-    if (rest.substr(0, 2) != "ca") return (void)err.format(kBadCommand, name, lineno, std::string(cmd).c_str());
+    if (rest.substr(0, 2) != "ca")
+      return (void)err.format(kBadCommand, name, lineno, std::string(cmd).c_str());
     std::vector<std::string_view> words;
     for (std::string_view w : split_outside_quotes(trim(rest.substr(2)), ' '))
       if (!w.empty()) words.push_back(w);
@@ -118,7 +124,8 @@ struct Stream {
       out = Coloring{};  // the whole file afresh
       return;
     }
-    if (words.size() != 2) return (void)err.format(kBadCommand, name, lineno, std::string(cmd).c_str());
+    if (words.size() != 2)
+      return (void)err.format(kBadCommand, name, lineno, std::string(cmd).c_str());
     Area a{start, end, Color{}, Color{}};
     color_word(words[0], &a.fg);
     color_word(words[1], &a.bg);
@@ -163,8 +170,8 @@ bool parse_color(std::string_view word, Color *out) {
     int v[12];
     for (int k = 0; k < 12; k++)
       if ((v[k] = hex(word[static_cast<size_t>(k) + 1])) < 0) return false;
-    *out = Color{true, static_cast<uint8_t>(v[0] * 16 + v[1]), static_cast<uint8_t>(v[4] * 16 + v[5]),
-                 static_cast<uint8_t>(v[8] * 16 + v[9])};
+    *out = Color{true, static_cast<uint8_t>(v[0] * 16 + v[1]),
+                 static_cast<uint8_t>(v[4] * 16 + v[5]), static_cast<uint8_t>(v[8] * 16 + v[9])};
     return true;
   }
   for (const Named &n : kNames) {
@@ -189,9 +196,11 @@ size_t LineTable::offset(int64_t ln, int64_t col) const {
   if (ln < 1) return 0;
   if (static_cast<uint64_t>(ln) > starts_.size()) return size_;
   size_t begin = starts_[static_cast<size_t>(ln - 1)];
-  size_t stop = static_cast<size_t>(ln) < starts_.size() ? starts_[static_cast<size_t>(ln)] - 1 : size_;
+  size_t stop =
+      static_cast<size_t>(ln) < starts_.size() ? starts_[static_cast<size_t>(ln)] - 1 : size_;
   if (col <= 1) return begin;
-  return static_cast<uint64_t>(col - 1) < stop - begin ? begin + static_cast<size_t>(col - 1) : stop;
+  return static_cast<uint64_t>(col - 1) < stop - begin ? begin + static_cast<size_t>(col - 1)
+                                                       : stop;
 }
 
 Coloring read_stream(std::string_view stream, const LineTable &lines, const char *name,

@@ -6,7 +6,7 @@ set -u
 build=$1 seconds=$2
 top=$(cd "$(dirname "$0")/.." && pwd)
 status=0 passed=0 failed=0
-for target in html listtint hexdump debug; do
+for target in html listtint hexdump debug preview; do
   work=$build/fuzz-work/$target
   rm -rf "$work" && mkdir -p "$work/corpus" "$work/artifacts"
   echo "== $target: $seconds s"

@@ -1,0 +1,46 @@
+// Fuzzes ilvo_preview's reading of streams and its sweep: any stream over any text shows the
+// whole text, unchanged, in runs that cover it once.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "render.h"
+#include "stream.h"
+#include "streamcheck.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  // The input is the source text, a zero byte, then the stream.
+  std::string_view all(reinterpret_cast<const char *>(data), size);
+  size_t cut = all.find('\0');
+  std::string_view text = all.substr(0, cut);
+  std::string_view stream = cut == std::string_view::npos ? "" : all.substr(cut + 1);
+  LineTable lines(text);
+  OutBuf err;
+  Coloring c = read_stream(stream, lines, "fuzz", err);
+  for (const Area &a : c.areas)
+    if (a.start >= a.end || a.end > text.size()) stream_fault("area outside the text", "");
+  Sweep sweep(c, text.size());
+  size_t start, end, covered = 0;
+  Color fg, bg;
+  while (sweep.next(&start, &end, &fg, &bg)) {
+    if (start != covered || end <= start) stream_fault("runs do not tile the text", "");
+    covered = end;
+  }
+  if (covered != text.size()) stream_fault("text not covered", "");
+  OutBuf out;
+  render(text, c, Format::kAnsi, "fuzz", out);
+  // Without its escapes the ANSI form is the text itself (when the text holds none of its own).
+  std::string shown = out.str(), plain;
+  for (size_t i = 0; i < shown.size(); i++) {  // i: byte of the shown text
+    if (shown[i] == '\x1b') {
+      while (i < shown.size() && shown[i] != 'm') i++;
+      continue;
+    }
+    plain += shown[i];
+  }
+  if (text.find('\x1b') == std::string_view::npos && plain != text)
+    stream_fault("text changed", "");
+  OutBuf page;
+  render(text, c, Format::kHtml, "fuzz", page);
+  return 0;
+}
