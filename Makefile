@@ -53,6 +53,7 @@ golden-update:
 	cmake --build $(TESTBUILD)
 	for d in tests/data/html/*/; do tests/golden.sh html $(TESTBUILD)/contrib/parsehtml/html $$d --update; done
 	for d in tests/data/listtint/*/; do tests/golden.sh listtint $(TESTBUILD)/listing/listtint $$d --update; done
+	for d in tests/data/preview/*/; do tests/golden.sh preview $(TESTBUILD)/preview/ilvo_preview $$d --update; done
 
 clean:
 	rm -rf $(BUILD) $(TESTBUILD) $(FUZZBUILD)

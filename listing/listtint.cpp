@@ -4,8 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstring>
-
 #include "listformats.h"
 #include "tint.h"
 
@@ -24,11 +22,6 @@ int main(int argc, char **argv) {
   const char *text;
   size_t n;
   while (in.next(&text, &n)) tint.piece(text, n, out);
-  if (!out.flush()) {
-    OutBuf err(2);
-    err.format(kWriteError, strerror(out.error()));
-    err.flush();
-    return 1;
-  }
-  return 0;
+  OutBuf err(2);
+  return finish_output(out, err, kWriteError);
 }

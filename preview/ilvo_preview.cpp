@@ -87,11 +87,5 @@ int main(int argc, char **argv) {
   LineTable lines(text);
   Coloring c = read_stream(stream, lines, stream_path ? stream_path : "standard input", err);
   render(text, c, format, source, out);
-  err.flush();
-  if (!out.flush()) {
-    err.format(kWriteError, strerror(out.error()));
-    err.flush();
-    return 1;
-  }
-  return 0;
+  return finish_output(out, err, kWriteError);
 }

@@ -229,3 +229,10 @@ void PaddedText::clear() {
   for (int k = 0; k < n_; k++) free(store_[k]);
   n_ = 0;
 }
+
+int finish_output(OutBuf &out, OutBuf &err, const Fmt &message) {
+  bool ok = out.flush();
+  if (!ok) err.format(message, strerror(out.error()));
+  err.flush();
+  return ok ? 0 : 1;
+}

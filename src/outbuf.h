@@ -210,4 +210,8 @@ class OutBuf {
   int error_;
 };
 
+// Flushes out; when that fails, writes message with the reason (its one "%s") on err.
+// The exit status a program gives then: 0 when all was written, 1 otherwise.
+int finish_output(OutBuf &out, OutBuf &err, const Fmt &message);
+
 #endif

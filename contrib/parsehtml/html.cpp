@@ -68,11 +68,5 @@ int main(int argc, char **argv) {
   HtmlScanner scanner;
   scanner.run(file.buf, file.size, colors, out, err);
   free(file.buf);
-  err.flush();
-  if (!out.flush()) {
-    err.format(kWriteError, strerror(out.error()));
-    err.flush();
-    return 1;
-  }
-  return 0;
+  return finish_output(out, err, kWriteError);
 }
