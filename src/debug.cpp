@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,7 +34,7 @@ void release_pipe() {
   if (!pstream) return;
   fflush(pstream);
   stderr = orig_stderr;
-  int null_fd = open("/dev/null", O_WRONLY | O_CLOEXEC);
+  int null_fd = open("/dev/null", O_WRONLY);
   if (null_fd >= 0) {
     point_stderr_at(null_fd);
     if (null_fd != 2) close(null_fd);
