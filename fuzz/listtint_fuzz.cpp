@@ -1,5 +1,5 @@
 // Fuzzes the listtint core: any input, in pieces as the reader makes them, gives a
-// well-formed stream.
+// well-formed stream, the same whether markers are handled by place or by search.
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -32,9 +32,11 @@ void check_row(const std::string &line, int64_t lines) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-  OutBuf out;
-  ListTint tint;
+  OutBuf out, searched;
+  ListTint tint, by_search;
+  by_search.always_search(true);
   tint.opening(out);
+  by_search.opening(searched);
   const char *text = reinterpret_cast<const char *>(data);
   int64_t pieces = 0;
   size_t at = 0;
@@ -43,10 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const void *nl = memchr(text + at, '\n', n);
     if (nl) n = static_cast<size_t>(static_cast<const char *>(nl) - (text + at)) + 1;
     tint.piece(text + at, n, out);
+    by_search.piece(text + at, n, searched);
     pieces++;
     at += n;
   }
   std::string stream = out.str();
+  if (stream != searched.str()) stream_fault("the two ways disagree", stream);
   const std::string opening = "1,$ca;fgc green; bgc black; fgc green \n";
   if (stream.compare(0, opening.size(), opening) != 0) stream_fault("opening", stream);
   size_t pos = opening.size();

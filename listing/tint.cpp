@@ -10,10 +10,8 @@
 #include "listformats.h"
 
 namespace {
-const char kKeywordOpen[] = "\\*(+K";
-const char kKeywordClose[] = "\\*(-K";
-const char kCommentOpen[] = "\\*(+C";
-const char kCommentClose[] = "\\*(-C";
+// The markers, by kind.
+const char *const kMarker[] = {"\\*(+K", "\\*(-K", "\\*(+C", "\\*(-C"};
 constexpr int kMarkerLen = 5;
 }  // namespace
 
@@ -60,20 +58,87 @@ void ListTint::piece(const char *text, size_t n, OutBuf &out) {
   len_ = n;
   first_bs_ = first;
 
+  // Usually every backslash starts a marker; then no removal can join a new one, and the
+  // passes can work on the markers' places alone, without moving the line.
+  if (!always_search_ && collect_marks())
+    by_marks(out);
+  else
+    by_search(out);
+}
+
+void ListTint::save_start(int col) {
+  OutBuf::format_to(saved_, sizeof saved_, kSavedStart, {lineno_, col});
+}
+
+// The three passes, each search from the first byte of the line, each find removed at once.
+void ListTint::by_search(OutBuf &out) {
   int start, end;  // columns of the area being written
-  while (find_and_remove(kKeywordOpen, &start) && find_and_remove(kKeywordClose, &end))
+  while (find_and_remove(kMarker[kKeywordOpen], &start) &&
+         find_and_remove(kMarker[kKeywordClose], &end))
     out.format(kKeyword, line_text_(lineno_), start, line_text_(lineno_), end);
   for (;;) {
-    if (!find_and_remove(kCommentOpen, &start)) break;
+    if (!find_and_remove(kMarker[kCommentOpen], &start)) break;
     start -= 3;
-    if (!find_and_remove(kCommentClose, &end)) {
-      OutBuf::format_to(saved_, sizeof saved_, kSavedStart, {lineno_, start});
+    if (!find_and_remove(kMarker[kCommentClose], &end)) {
+      save_start(start);
       break;
     }
     out.format(kComment, line_text_(lineno_), start, line_text_(lineno_), end);
   }
-  while (find_and_remove(kCommentClose, &end))
+  while (find_and_remove(kMarker[kCommentClose], &end))
     out.format(kCommentEnd, saved_, line_text_(lineno_), end);
+}
+
+bool ListTint::collect_marks() {
+  nmarks_ = 0;
+  for (size_t at = first_bs_; at < len_; at++) {  // at: a backslash of the line
+    at = find_any_slack(line_, at, len_, '\\', '\\', '\\');
+    if (at == len_) break;
+    if (len_ - at < kMarkerLen || line_[at + 1] != '*' || line_[at + 2] != '(') return false;
+    char sign = line_[at + 3], letter = line_[at + 4];
+    if ((sign != '+' && sign != '-') || (letter != 'K' && letter != 'C')) return false;
+    Kind kind = letter == 'K' ? (sign == '+' ? kKeywordOpen : kKeywordClose)
+                              : (sign == '+' ? kCommentOpen : kCommentClose);
+    marks_[nmarks_++] = {static_cast<int>(at), kind, false};
+    at += kMarkerLen - 1;
+  }
+  return true;
+}
+
+int ListTint::first_mark(Kind kind) const {
+  for (int k = 0; k < nmarks_; k++)  // k: marker, in line order
+    if (!marks_[k].removed && marks_[k].kind == kind) return k;
+  return -1;
+}
+
+// Removes marker k; returns its column, counted without the markers removed before it.
+int ListTint::take_mark(int k) {
+  int gone = 0;  // markers removed to the left of k
+  for (int j = 0; j < k; j++) gone += marks_[j].removed;
+  marks_[k].removed = true;
+  return marks_[k].at + 1 - kMarkerLen * gone;
+}
+
+// The same three passes as by_search, on the markers' places.
+void ListTint::by_marks(OutBuf &out) {
+  int k;
+  while ((k = first_mark(kKeywordOpen)) >= 0) {
+    int start = take_mark(k);
+    if ((k = first_mark(kKeywordClose)) < 0) break;
+    int end = take_mark(k);
+    out.format(kKeyword, line_text_(lineno_), start, line_text_(lineno_), end);
+  }
+  while ((k = first_mark(kCommentOpen)) >= 0) {
+    int start = take_mark(k) - 3;
+    if ((k = first_mark(kCommentClose)) < 0) {
+      save_start(start);
+      break;
+    }
+    int end = take_mark(k);
+    out.format(kComment, line_text_(lineno_), start, line_text_(lineno_), end);
+  }
+  while ((k = first_mark(kCommentClose)) >= 0)
+    out.format(kCommentEnd, saved_, line_text_(lineno_), take_mark(k));
 }
 
 bool PieceReader::refill() {

@@ -20,9 +20,25 @@ class ListTint {
   void opening(OutBuf &out);
   // Handles one piece of at most kPieceMax bytes (longer ones are cut) as the next line.
   void piece(const char *text, size_t n, OutBuf &out);
+  // With on, every piece is handled by searching and removing marker after marker, the slower
+  // way that the usual one must always agree with; for tests that compare the two.
+  void always_search(bool on) { always_search_ = on; }
 
  private:
+  enum Kind { kKeywordOpen, kKeywordClose, kCommentOpen, kCommentClose };
+  // A marker as it stands in the piece: where, which, and whether a pass has removed it.
+  struct Mark {
+    int at;
+    Kind kind;
+    bool removed;
+  };
+  void by_search(OutBuf &out);
   bool find_and_remove(const char *marker, int *col);
+  bool collect_marks();
+  void by_marks(OutBuf &out);
+  int first_mark(Kind kind) const;
+  int take_mark(int k);
+  void save_start(int col);
 
   char line_[kPieceMax + 1 + 16] = {};  // the piece being handled, markers removed as they are
                                         // found; slack behind it for whole-word searches
@@ -31,6 +47,9 @@ class ListTint {
   int64_t lineno_;                      // line counter; 64 bits so that no input can overflow it
   NumText line_text_;                   // lineno_ in decimal, written once for all its rows
   char saved_[48];                      // "[line,column]" of the last comment opener left open
+  Mark marks_[kPieceMax / 5 + 1];       // the piece's markers, in line order
+  int nmarks_ = 0;
+  bool always_search_ = false;
 };
 
 // Splits input read from a descriptor into pieces: a line with its newline, or kPieceMax bytes.

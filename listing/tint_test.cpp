@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -75,4 +76,24 @@ TEST(ListTint, OverlongPieceIsCutAndMarkersAtItsEndAreFound) {
   ListTint t;
   t.piece(p.data(), p.size(), out);
   EXPECT_EQ(out.str(), ",[1,4092]ca cyan black # MC! \n");
+}
+
+TEST(ListTint, MarkerPlacesAgreeWithSearchAndRemove) {
+  // Lines where every backslash starts a marker, and lines where one does not (a formed
+  // marker, a troff escape, a backslash at the end).
+  const char *lines[] = {"\\*(+Kif\\*(-K \\*(+Kfor\\*(-K\n", "x\\*(-Ka\\*(+Kz\n",
+                         "\\*(+Ka\\*(+Kb\\*(-K\n",           "a\\*(-K\\*(+Cc\\*(-C\n",
+                         "\\*(+Cc\\*(-C \\*(+Kk\\*(-K\n",    "/* \\*(+Copen\n",
+                         "\\*(-C \\*(+Cnew\\*(-C\\*(-C\n",   "\\*(\\*(+K\\*(-K+Kz\\*(-K\n",
+                         "\\fB\\*(+Kx\\*(-K\\fR\n",          "\\*(+K\\",
+                         "\\*(+C\\*(+C\\*(-K\\*(-K\\*(-C\n"};
+  OutBuf a, b;
+  ListTint by_place, by_search;
+  by_search.always_search(true);
+  for (const char *l : lines) {
+    by_place.piece(l, strlen(l), a);
+    by_search.piece(l, strlen(l), b);
+  }
+  EXPECT_EQ(a.str(), b.str());
+  EXPECT_NE(a.str(), "");
 }

@@ -67,6 +67,11 @@ char *write_num(char *w, long long v) {
     *w = static_cast<char>('0' + u);
     return w + 1;
   }
+  if (u < 100) {  // most columns
+    w[0] = kPairs[2 * u];
+    w[1] = kPairs[2 * u + 1];
+    return w + 2;
+  }
   int digits = u < 100 ? 2 : u < 1000 ? 3 : u < 10000 ? 4 : u < 100000 ? 5 : 6;
   for (unsigned long long t = 1000000; digits < 20 && u >= t; t *= 10) digits++;
   char *p = w + digits;  // digits are written backwards from here
@@ -103,14 +108,12 @@ void OutBuf::put_num(long long v) {
   put(tmp, static_cast<size_t>(write_num(tmp, v) - tmp));
 }
 
-char *OutBuf::reserve(size_t n) {
-  if (n > cap_ - len_) {
-    if (fd_ >= 0)
-      flush();
-    else
-      grow(n);
-    if (n > cap_ - len_ || error_) return nullptr;
-  }
+char *OutBuf::reserve_slow(size_t n) {
+  if (fd_ >= 0)
+    flush();
+  else
+    grow(n);
+  if (n > cap_ - len_ || error_) return nullptr;
   return data_ + len_;
 }
 

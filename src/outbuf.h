@@ -201,7 +201,8 @@ class OutBuf {
   // Memory mode: makes room for n more bytes; false when there is no memory.
   bool grow(size_t n);
   // Room for n more bytes at the end of the buffer, or null when there cannot be.
-  char *reserve(size_t n);
+  char *reserve(size_t n) { return n <= cap_ - len_ ? data_ + len_ : reserve_slow(n); }
+  char *reserve_slow(size_t n);
   bool write_all(const char *s, size_t n);
   int fd_;  // -1: memory mode
   char *data_;
