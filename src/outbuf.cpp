@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -11,6 +13,12 @@ constexpr size_t kChunk = 256 * 1024;  // bytes gathered before a write(2)
 }
 
 OutBuf::OutBuf(int fd) : fd_(fd), data_(nullptr), len_(0), cap_(0), error_(0) {
+#ifdef F_SETPIPE_SZ
+  // A pipe that holds a whole buffer takes each write at once, while the reader drains it.
+  struct stat st;
+  if (fstat(fd, &st) == 0 && S_ISFIFO(st.st_mode))
+    fcntl(fd, F_SETPIPE_SZ, static_cast<int>(kChunk));
+#endif
   // Without this buffer every put becomes its own write: slow, but nothing is lost.
   data_ = static_cast<char *>(malloc(kChunk));
   if (data_) cap_ = kChunk;
