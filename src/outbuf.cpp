@@ -1,4 +1,4 @@
-// One buffered output stream for the filters: large writes, no stdio or iostreams.
+// One buffered output stream for the programs: large writes, no stdio or iostreams.
 #include "outbuf.h"
 
 #include <cerrno>
