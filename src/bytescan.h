@@ -8,16 +8,23 @@
 #include <emmintrin.h>
 #endif
 
+#ifdef __SSE2__
+// Bit i set when byte i of the 16 at p is a, b or c.
+inline unsigned match_mask(const char *p, __m128i a, __m128i b, __m128i c) {
+  __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+  __m128i hit =
+      _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, a), _mm_cmpeq_epi8(v, b)), _mm_cmpeq_epi8(v, c));
+  return static_cast<unsigned>(_mm_movemask_epi8(hit));
+}
+#endif
+
 // Index of the first byte at or after from that is a, b or c; size when there is none.
 inline size_t find_any(const char *buf, size_t from, size_t size, char a, char b, char c) {
 #ifdef __SSE2__
   const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b), vc = _mm_set1_epi8(c);
   while (size - from >= 16) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(buf + from));
-    __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)),
-                               _mm_cmpeq_epi8(v, vc));
-    int mask = _mm_movemask_epi8(hit);
-    if (mask) return from + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    unsigned mask = match_mask(buf + from, va, vb, vc);
+    if (mask) return from + static_cast<size_t>(__builtin_ctz(mask));
     from += 16;
   }
 #endif
@@ -31,10 +38,7 @@ inline size_t find_any_slack(const char *buf, size_t from, size_t size, char a, 
 #ifdef __SSE2__
   const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b), vc = _mm_set1_epi8(c);
   while (from < size) {
-    __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(buf + from));
-    __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, va), _mm_cmpeq_epi8(v, vb)),
-                               _mm_cmpeq_epi8(v, vc));
-    auto mask = static_cast<unsigned>(_mm_movemask_epi8(hit));
+    unsigned mask = match_mask(buf + from, va, vb, vc);
     if (size - from < 16) mask &= (1u << (size - from)) - 1;
     if (mask) return from + static_cast<size_t>(__builtin_ctz(mask));
     from += 16;
@@ -43,11 +47,6 @@ inline size_t find_any_slack(const char *buf, size_t from, size_t size, char a, 
 #else
   return find_any(buf, from, size, a, b, c);
 #endif
-}
-
-// Index of the first byte at or after from that is c; size when there is none.
-inline size_t find_byte(const char *buf, size_t from, size_t size, char c) {
-  return find_any(buf, from, size, c, c, c);
 }
 
 #endif

@@ -170,7 +170,6 @@ void HtmlScanner::run(const char *buf, int64_t size, const HtmlColors &colors, O
                       OutBuf &err) {
   buf_ = buf;
   size_ = size > 0 ? size : 0;
-  clr_ = &colors;
   color_text_.clear();
   for (int k = 0; k < kHtmlColorCount; k++)
     color_arg_[k] = color_text_.keep(colors.*kColorOrder[k]);

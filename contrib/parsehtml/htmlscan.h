@@ -90,7 +90,6 @@ class HtmlScanner {
 
   const char *buf_;  // the input; bytes past size_ read as zero
   int64_t size_;
-  const HtmlColors *clr_;
   FmtArg color(const char *HtmlColors::*m) const;
   PaddedText color_text_;
   FmtArg color_arg_[kHtmlColorCount];  // each color with its length, in argument order
