@@ -35,9 +35,10 @@ test:
 install: all
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-# Times the release filters against cat; see bench/bench.sh.
+# Times the release filters against cat; see bench/bench.py.
 bench: all
-	bench/bench.sh $(BUILD)
+	@scripts/deps.sh bench
+	python3 bench/bench.py "$(BUILD)"
 
 # Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS.
 fuzz:

@@ -20,8 +20,8 @@ int main(int argc, char **argv) {
   tint.opening(out);
   PieceReader in(fd);
   const char *text;
-  size_t n;
-  while (in.next(&text, &n)) tint.piece(text, n, out);
+  size_t n, first;
+  while (in.next(&text, &n, &first)) tint.piece(text, n, first, out);
   OutBuf err(2);
   return finish_output(out, err, kWriteError);
 }

@@ -1,144 +1,162 @@
-// The listtint filter's core: finds and removes markers, writes keyword and comment areas.
+// The listtint filter's core: takes markers out of each piece and writes keyword and comment areas.
 #include "tint.h"
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 
 #include "bytescan.h"
 #include "listformats.h"
 
 namespace {
-// The markers, by kind.
-const char *const kMarker[] = {"\\*(+K", "\\*(-K", "\\*(+C", "\\*(-C"};
 constexpr int kMarkerLen = 5;
+
+// The kind of the marker at p (a backslash, '*', '(', a sign, a letter), or -1.
+int marker_kind(int c0, int c1, int c2, int sign, int letter) {
+  if (c0 != '\\' || c1 != '*' || c2 != '(' || (sign != '+' && sign != '-') ||
+      (letter != 'K' && letter != 'C'))
+    return -1;
+  return (letter == 'C' ? 2 : 0) + (sign == '-' ? 1 : 0);
+}
+// kCounting[i] is i - 1: the neighbours of every byte of a line that nothing was removed from.
+const struct Counting {
+  int16_t v[kPieceMax + 2];
+  constexpr Counting() : v() {
+    for (size_t i = 0; i < kPieceMax + 2; i++) v[i] = static_cast<int16_t>(static_cast<int>(i) - 1);
+  }
+} kCountingTable;
+const int16_t *const kCounting = kCountingTable.v;
 }  // namespace
 
 void ListTint::reset() {
-  len_ = 0;
-  first_bs_ = 0;
-  line_[0] = '\0';
   lineno_ = 0;
-  saved_[0] = '\0';
+  saved_.clear();
 }
 
 void ListTint::opening(OutBuf &out) {
   out.format(kOpening);
 }
 
-bool ListTint::find_and_remove(const char *marker, int *col) {
-  // Every search starts at the first byte, since a removal may join a new marker; no byte
-  // before first_bs_ is a backslash, and every marker starts with one.
-  size_t at = first_bs_;  // candidate position
-  for (;;) {
-    at = find_any_slack(line_, at, len_, '\\', '\\', '\\');
-    if (len_ - at < kMarkerLen) return false;
-    if (memcmp(line_ + at, marker, kMarkerLen) == 0) break;
-    at++;
+void ListTint::piece(const char *text, size_t n, OutBuf &out) {
+  piece(text, n, find_any(text, 0, n < kPieceMax ? n : kPieceMax, '\\', '\0', '\0'), out);
+}
+
+void ListTint::piece(const char *text, size_t n, size_t first, OutBuf &out) {
+  lineno_++;
+  if (n > kPieceMax) n = kPieceMax;
+  if (first >= n || text[first] == '\0') return;
+  text_ = text;
+  base_ = static_cast<int>(first);
+  bool any = false;
+  for (int k = 0; k < kKinds; k++) nmarks_[k] = taken_[k] = nformed_[k] = 0;
+  size_t at = first;  // a backslash, or where the text ends
+  for (; at < n && text[at] != '\0'; at = find_any(text, at, n, '\\', '\0', '\0')) {
+    // A zero byte among the next four ends the text and fails the match.
+    int kind = n - at < kMarkerLen ? -1
+                                   : marker_kind(text[at], text[at + 1], text[at + 2],
+                                                 text[at + 3], text[at + 4]);
+    if (kind >= 0) {
+      marks_[kind][nmarks_[kind]++] = static_cast<int16_t>(at);
+      any = true;
+      at += kMarkerLen;
+    } else {
+      at++;
+    }
   }
-  memmove(line_ + at, line_ + at + kMarkerLen, len_ - at - kMarkerLen + 1);
-  len_ -= kMarkerLen;
-  if (at == first_bs_) first_bs_ = find_any_slack(line_, at, len_, '\\', '\\', '\\');
-  *col = static_cast<int>(at) + 1;
+  len_ = static_cast<int>(at);
+  // No marker: no removal, and so none formed.
+  if (!any) return;
+
+  // A join looks at most four bytes to its left, and no byte before base_ is ever removed.
+  int from = base_ >= 4 ? base_ - 4 : 0;
+  size_t count = static_cast<size_t>(len_ - from);
+  memcpy(prev_ + from + 1, kCounting + from, count * sizeof prev_[0]);
+  memcpy(next_ + from + 1, kCounting + from + 2, count * sizeof next_[0]);
+  memset(fenwick_, 0, sizeof fenwick_[0] * static_cast<size_t>(len_ - base_ + 1));
+
+  int start, end;  // columns of the area being written
+  while (take(kKeywordOpen, &start) && take(kKeywordClose, &end))
+    out.format(kKeyword, lineno_, start, lineno_, end);
+  while (take(kCommentOpen, &start)) {
+    start -= 3;
+    if (!take(kCommentClose, &end)) {
+      save_start(start);
+      break;
+    }
+    out.format(kComment, lineno_, start, lineno_, end);
+  }
+  while (take(kCommentClose, &end)) out.format(kCommentEnd, saved_.view(), lineno_, end);
+}
+
+bool ListTint::take(Kind kind, int *col) {
+  int16_t *heap = formed_[kind];
+  int from_marks = taken_[kind] < nmarks_[kind] ? marks_[kind][taken_[kind]] : len_;
+  int from_formed = nformed_[kind] > 0 ? heap[0] : len_;
+  if (from_marks == len_ && from_formed == len_) return false;
+  int at;  // the backslash of the first marker of this kind
+  if (from_marks < from_formed) {
+    at = from_marks;
+    taken_[kind]++;
+  } else {
+    at = from_formed;
+    std::pop_heap(heap, heap + nformed_[kind]--, std::greater<int16_t>());
+  }
+  *col = at + 1 - removed_before(at);
+  remove(at);
   return true;
 }
 
-void ListTint::piece(const char *text, size_t n, OutBuf &out) {
-  lineno_++;
-  if (n > kPieceMax) n = kPieceMax;
-  memcpy(line_, text, n);
-  // The text ends at its first zero byte; every marker starts with a backslash, so a piece
-  // without one writes nothing.
-  size_t first = find_any_slack(line_, 0, n, '\0', '\\', '\\');
-  if (first == n || line_[first] == '\0') return;
-  n = find_any_slack(line_, first, n, '\0', '\0', '\0');
-  if (n < kMarkerLen) return;
-  line_[n] = '\0';
-  len_ = n;
-  first_bs_ = first;
+void ListTint::remove(int at) {
+  int last = at;
+  for (int k = 1; k < kMarkerLen; k++) last = next(last);
+  int before = prev(at), after = next(last);
+  next_[before + 1] = static_cast<int16_t>(after);
+  prev_[after + 1] = static_cast<int16_t>(before);
+  add_removed(at, kMarkerLen);
 
-  // Usually every backslash starts a marker; then no removal can join a new one, and the
-  // passes can work on the markers' places alone, without moving the line.
-  if (!always_search_ && collect_marks())
-    by_marks(out);
-  else
-    by_search(out);
+  // The byte right of the join would be a formed marker's second to fifth.
+  int right = byte(after);
+  if (right != '*' && right != '(' && right != '+' && right != '-' && right != 'K' && right != 'C')
+    return;
+
+  // A marker formed across the join starts at one of the four bytes to its left.
+  int node[4], b[8];  // b: the four bytes to the left of the join, then the four to its right
+  for (int k = 3, i = before; k >= 0; k--) {
+    node[k] = i;
+    b[k] = byte(i);
+    if (i >= 0 && k > 0) i = prev(i);
+  }
+  for (int k = 4, i = after; k < 8; k++) {
+    b[k] = byte(i);
+    if (i < len_) i = next(i);
+  }
+  for (int k = 0; k < 4; k++) {
+    int kind = marker_kind(b[k], b[k + 1], b[k + 2], b[k + 3], b[k + 4]);
+    if (kind < 0) continue;
+    int16_t *heap = formed_[kind];
+    heap[nformed_[kind]++] = static_cast<int16_t>(node[k]);
+    std::push_heap(heap, heap + nformed_[kind], std::greater<int16_t>());
+    break;  // no other byte of a marker is a backslash: one marker at most
+  }
+}
+
+int ListTint::removed_before(int at) const {
+  int sum = 0;
+  for (int i = at - base_; i > 0; i -= i & -i) sum += fenwick_[i];
+  return sum;
+}
+
+void ListTint::add_removed(int at, int n) {
+  for (int i = at - base_ + 1; i <= len_ - base_; i += i & -i)
+    fenwick_[i] = static_cast<uint16_t>(fenwick_[i] + n);
 }
 
 void ListTint::save_start(int col) {
-  OutBuf::format_to(saved_, sizeof saved_, kSavedStart, {lineno_, col});
-}
-
-// The three passes, each search from the first byte of the line, each find removed at once.
-void ListTint::by_search(OutBuf &out) {
-  int start, end;  // columns of the area being written
-  while (find_and_remove(kMarker[kKeywordOpen], &start) &&
-         find_and_remove(kMarker[kKeywordClose], &end))
-    out.format(kKeyword, line_text_(lineno_), start, line_text_(lineno_), end);
-  for (;;) {
-    if (!find_and_remove(kMarker[kCommentOpen], &start)) break;
-    start -= 3;
-    if (!find_and_remove(kMarker[kCommentClose], &end)) {
-      save_start(start);
-      break;
-    }
-    out.format(kComment, line_text_(lineno_), start, line_text_(lineno_), end);
-  }
-  while (find_and_remove(kMarker[kCommentClose], &end))
-    out.format(kCommentEnd, saved_, line_text_(lineno_), end);
-}
-
-bool ListTint::collect_marks() {
-  nmarks_ = 0;
-  for (size_t at = first_bs_; at < len_; at++) {  // at: a backslash of the line
-    at = find_any_slack(line_, at, len_, '\\', '\\', '\\');
-    if (at == len_) break;
-    if (len_ - at < kMarkerLen || line_[at + 1] != '*' || line_[at + 2] != '(') return false;
-    char sign = line_[at + 3], letter = line_[at + 4];
-    if ((sign != '+' && sign != '-') || (letter != 'K' && letter != 'C')) return false;
-    Kind kind = letter == 'K' ? (sign == '+' ? kKeywordOpen : kKeywordClose)
-                              : (sign == '+' ? kCommentOpen : kCommentClose);
-    marks_[nmarks_++] = {static_cast<int>(at), kind, false};
-    at += kMarkerLen - 1;
-  }
-  return true;
-}
-
-int ListTint::first_mark(Kind kind) const {
-  for (int k = 0; k < nmarks_; k++)  // k: marker, in line order
-    if (!marks_[k].removed && marks_[k].kind == kind) return k;
-  return -1;
-}
-
-// Removes marker k; returns its column, counted without the markers removed before it.
-int ListTint::take_mark(int k) {
-  int gone = 0;  // markers removed to the left of k
-  for (int j = 0; j < k; j++) gone += marks_[j].removed;
-  marks_[k].removed = true;
-  return marks_[k].at + 1 - kMarkerLen * gone;
-}
-
-// The same three passes as by_search, on the markers' places.
-void ListTint::by_marks(OutBuf &out) {
-  int k;
-  while ((k = first_mark(kKeywordOpen)) >= 0) {
-    int start = take_mark(k);
-    if ((k = first_mark(kKeywordClose)) < 0) break;
-    int end = take_mark(k);
-    out.format(kKeyword, line_text_(lineno_), start, line_text_(lineno_), end);
-  }
-  while ((k = first_mark(kCommentOpen)) >= 0) {
-    int start = take_mark(k) - 3;
-    if ((k = first_mark(kCommentClose)) < 0) {
-      save_start(start);
-      break;
-    }
-    int end = take_mark(k);
-    out.format(kComment, line_text_(lineno_), start, line_text_(lineno_), end);
-  }
-  while ((k = first_mark(kCommentClose)) >= 0)
-    out.format(kCommentEnd, saved_, line_text_(lineno_), take_mark(k));
+  saved_.clear();
+  saved_.format(kSavedStart, lineno_, col);
 }
 
 bool PieceReader::refill() {
@@ -147,8 +165,8 @@ bool PieceReader::refill() {
     fill_ -= start_;
     start_ = 0;
   }
-  while (!eof_ && fill_ < sizeof buf_ - 16) {
-    ssize_t got = read(fd_, buf_ + fill_, sizeof buf_ - 16 - fill_);
+  while (!eof_ && fill_ < sizeof buf_) {
+    ssize_t got = read(fd_, buf_ + fill_, sizeof buf_ - fill_);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
       eof_ = true;  // a read error ends the input like its end
@@ -160,16 +178,24 @@ bool PieceReader::refill() {
   return false;
 }
 
-bool PieceReader::next(const char **text, size_t *n) {
+bool PieceReader::next(const char **text, size_t *n, size_t *first) {
   for (;;) {
+    const char *p = buf_ + start_;
     size_t avail = fill_ - start_;
     size_t look = avail < kPieceMax ? avail : kPieceMax;
-    size_t at = find_any_slack(buf_ + start_, 0, look, '\n', '\n', '\n');
-    const char *nl = at < look ? buf_ + start_ + at : nullptr;
-    if (nl || avail >= kPieceMax || (eof_ && avail > 0)) {
-      size_t len = nl ? static_cast<size_t>(nl - (buf_ + start_)) + 1 : look;
-      *text = buf_ + start_;
+    // One search finds the line's end, or its first backslash or zero byte and then its end.
+    size_t at = find_any(p, 0, look, '\n', '\\', '\0');
+    size_t special = look;
+    if (at < look && p[at] != '\n') {
+      special = at;
+      const void *nl = memchr(p + at, '\n', look - at);
+      at = nl ? static_cast<size_t>(static_cast<const char *>(nl) - p) : look;
+    }
+    if (at < look || avail >= kPieceMax || (eof_ && avail > 0)) {
+      size_t len = at < look ? at + 1 : look;
+      *text = p;
       *n = len;
+      *first = special < len ? special : len;
       start_ += len;
       return true;
     }

@@ -62,13 +62,13 @@ class Writer {
       if (!piece.empty()) {
         if (fg != shown_fg_) ansi(fg, true);
         if (bg != shown_bg_) ansi(bg, false);
-        out_.put(piece.data(), piece.size());
+        out_.put(piece);
       }
       if (nl == std::string_view::npos) break;
       // Reset before the line end, so that no background runs on to the window's edge.
       if (shown_fg_.set || shown_bg_.set) out_.put(kAnsiReset);
       shown_fg_ = shown_bg_ = Color{};
-      out_.put("\n", 1);
+      out_.put("\n");
       text.remove_prefix(nl + 1);
     }
   }
@@ -108,7 +108,7 @@ class Writer {
       span_bg_ = bg;
     }
     std::string e = escape(text);
-    out_.put(e.data(), e.size());
+    out_.put(e);
   }
 
   static std::string escape(std::string_view s) {

@@ -70,38 +70,38 @@ const FirstLetter kByFirst = [] {
 struct Row {
   State state;
   const Fmt *fmt;
-  const char *HtmlColors::*clr;
+  HtmlColor clr;
 };
 const Row kRows[] = {
-    {State::HTML, &kRowHtml, &HtmlColors::html_clr},
-    {State::BODY, &kRowBody, &HtmlColors::body_clr},
-    {State::P, &kRowP, &HtmlColors::p_clr},
-    {State::FONT, &kRowFont, &HtmlColors::font_clr},
-    {State::HEAD, &kRowHead, &HtmlColors::head_clr},
-    {State::TITLE, &kRowTitle, &HtmlColors::title_clr},
-    {State::CENTER, &kRowCenter, &HtmlColors::center_clr},
-    {State::H1, &kRowH1, &HtmlColors::h1_clr},
-    {State::H2, &kRowH2, &HtmlColors::h2_clr},
-    {State::H3, &kRowH3, &HtmlColors::h3_clr},
-    {State::H4, &kRowH4, &HtmlColors::h4_clr},
-    {State::UL, &kRowUl, &HtmlColors::ul_clr},
-    {State::LI, &kRowLi, &HtmlColors::li_clr},
-    {State::OL, &kRowOl, &HtmlColors::ol_clr},
-    {State::IMG_FORM, &kRowImg, &HtmlColors::img_clr},
-    {State::HR_SELECT, &kRowHr, &HtmlColors::hr_clr},
-    {State::BR_OPTION, &kRowBr, &HtmlColors::br_clr},
-    {State::IMG_FORM, &kRowForm, &HtmlColors::form_clr},
-    {State::HR_SELECT, &kRowSelect, &HtmlColors::select_clr},
-    {State::BR_OPTION, &kRowOption, &HtmlColors::option_clr},
-    {State::B, &kRowB, &HtmlColors::b_clr},
-    {State::TD, &kRowTd, &HtmlColors::td_clr},
-    {State::TR, &kRowTr, &HtmlColors::tr_clr},
-    {State::TH, &kRowTh, &HtmlColors::th_clr},
-    {State::TABLE, &kRowTable, &HtmlColors::table_clr},
-    {State::CAPTION, &kRowCaption, &HtmlColors::caption_clr},
-    {State::EM, &kRowEm, &HtmlColors::em_clr},
-    {State::I, &kRowI, &HtmlColors::i_clr},
-    {State::BLOCKQUOTE, &kRowBlockquote, &HtmlColors::blockquote_clr},
+    {State::HTML, &kRowHtml, html_clr},
+    {State::BODY, &kRowBody, body_clr},
+    {State::P, &kRowP, p_clr},
+    {State::FONT, &kRowFont, font_clr},
+    {State::HEAD, &kRowHead, head_clr},
+    {State::TITLE, &kRowTitle, title_clr},
+    {State::CENTER, &kRowCenter, center_clr},
+    {State::H1, &kRowH1, h1_clr},
+    {State::H2, &kRowH2, h2_clr},
+    {State::H3, &kRowH3, h3_clr},
+    {State::H4, &kRowH4, h4_clr},
+    {State::UL, &kRowUl, ul_clr},
+    {State::LI, &kRowLi, li_clr},
+    {State::OL, &kRowOl, ol_clr},
+    {State::IMG_FORM, &kRowImg, img_clr},
+    {State::HR_SELECT, &kRowHr, hr_clr},
+    {State::BR_OPTION, &kRowBr, br_clr},
+    {State::IMG_FORM, &kRowForm, form_clr},
+    {State::HR_SELECT, &kRowSelect, select_clr},
+    {State::BR_OPTION, &kRowOption, option_clr},
+    {State::B, &kRowB, b_clr},
+    {State::TD, &kRowTd, td_clr},
+    {State::TR, &kRowTr, tr_clr},
+    {State::TH, &kRowTh, th_clr},
+    {State::TABLE, &kRowTable, table_clr},
+    {State::CAPTION, &kRowCaption, caption_clr},
+    {State::EM, &kRowEm, em_clr},
+    {State::I, &kRowI, i_clr},
+    {State::BLOCKQUOTE, &kRowBlockquote, blockquote_clr},
 };
 
 // The rows of each state, in table order: at most two.
@@ -112,39 +112,22 @@ const StateRows kRowsOf = [] {
   return t;
 }();
 
-// Default word of each color, in argument order.
-const char *const kDefaultColors[kHtmlColorCount] = {
-    "yellow", "black", "green", "red",  "cyan", "cyan",  "white", "cyan", "cyan",
-    "cyan",   "cyan",  "cyan",  "cyan", "cyan", "cyan",  "white", "cyan", "cyan",
-    "cyan",   "cyan",  "cyan",  "cyan", "cyan", "white", "cyan",  "cyan", "cyan",
-    "cyan",   "cyan",  "cyan",  "cyan", "cyan", "cyan",  "cyan",  "cyan", "cyan"};
-
-// Each color member, in argument order.
-const char *HtmlColors::*const kColorOrder[kHtmlColorCount] = {
-    &HtmlColors::fgc_clr,    &HtmlColors::bgc_clr,    &HtmlColors::link_clr,
-    &HtmlColors::url_clr,    &HtmlColors::html_clr,   &HtmlColors::body_clr,
-    &HtmlColors::pre_clr,    &HtmlColors::title_clr,  &HtmlColors::center_clr,
-    &HtmlColors::a_clr,      &HtmlColors::h1_clr,     &HtmlColors::h2_clr,
-    &HtmlColors::h3_clr,     &HtmlColors::h4_clr,     &HtmlColors::ul_clr,
-    &HtmlColors::li_clr,     &HtmlColors::ol_clr,     &HtmlColors::img_clr,
-    &HtmlColors::hr_clr,     &HtmlColors::br_clr,     &HtmlColors::form_clr,
-    &HtmlColors::select_clr, &HtmlColors::option_clr, &HtmlColors::cmnt_clr,
-    &HtmlColors::b_clr,      &HtmlColors::td_clr,     &HtmlColors::tr_clr,
-    &HtmlColors::th_clr,     &HtmlColors::table_clr,  &HtmlColors::caption_clr,
-    &HtmlColors::em_clr,     &HtmlColors::i_clr,      &HtmlColors::blockquote_clr,
-    &HtmlColors::p_clr,      &HtmlColors::font_clr,   &HtmlColors::head_clr};
-
 }  // namespace
 
 HtmlColors html_default_colors() {
   HtmlColors c;
-  for (int k = 0; k < kHtmlColorCount; k++) c.*kColorOrder[k] = kDefaultColors[k];
+  for (std::string_view &word : c.clr) word = "cyan";
+  c.clr[fgc_clr] = "yellow";
+  c.clr[bgc_clr] = "black";
+  c.clr[link_clr] = "green";
+  c.clr[url_clr] = "red";
+  c.clr[pre_clr] = c.clr[li_clr] = c.clr[cmnt_clr] = "white";
   return c;
 }
 
 HtmlColors html_colors_from_args(char *const *argv) {
   HtmlColors c;
-  for (int k = 0; k < kHtmlColorCount; k++) c.*kColorOrder[k] = argv[k + 2];
+  for (int k = 0; k < kHtmlColorCount; k++) c.clr[k] = argv[k + 2];
   return c;
 }
 
@@ -170,12 +153,10 @@ void HtmlScanner::run(const char *buf, int64_t size, const HtmlColors &colors, O
                       OutBuf &err) {
   buf_ = buf;
   size_ = size > 0 ? size : 0;
-  color_text_.clear();
-  for (int k = 0; k < kHtmlColorCount; k++)
-    color_arg_[k] = color_text_.keep(colors.*kColorOrder[k]);
+  colors_ = colors;
   out_ = &out;
   err_ = &err;
-  out.format(kOpening, colors.bgc_clr, colors.fgc_clr);
+  out.format(kOpening, colors[bgc_clr], colors[fgc_clr]);
   scan();
   out.format(kClosing);
 }
@@ -202,8 +183,8 @@ void HtmlScanner::scan() {
     column++;
     if (state == CMNT) {
       if (!match(bcnt, "-->", 3)) continue;
-      out_->format(kRowCmnt, at_line(sline), scolumn, at_line(line), column + 3,
-                   color(&HtmlColors::cmnt_clr));
+      out_->format(kRowCmnt, sline, scolumn, line, column + 3,
+                   colors_[cmnt_clr]);
       state = IDLE;
     }
     if (ch == '<') {
@@ -258,43 +239,36 @@ void HtmlScanner::href_lookahead() {
 void HtmlScanner::close_tag() {
   if (inbracket == 0) syntax();
   for (const Row *r : kRowsOf[state])
-    if (r) out_->format(*r->fmt, at_line(sline), scolumn, at_line(line), column + 1, color(r->clr));
+    if (r) out_->format(*r->fmt, sline, scolumn, line, column + 1, colors_[r->clr]);
   if (state == PRE) {
     if (end == 0) {
-      out_->format(kRowPreOpen, at_line(line), column + 2, color(&HtmlColors::pre_clr),
-                   color(&HtmlColors::bgc_clr));
+      out_->format(kRowPreOpen, line, column + 2, colors_[pre_clr],
+                   colors_[bgc_clr]);
     } else {
-      out_->format(kRowPreBlock, at_line(pre_sline), pre_scolumn, at_line(line), column + 1,
-                   color(&HtmlColors::pre_clr));
-      out_->format(kRowPreRest, at_line(line), column + 2, color(&HtmlColors::fgc_clr),
-                   color(&HtmlColors::bgc_clr));
+      out_->format(kRowPreBlock, pre_sline, pre_scolumn, line, column + 1,
+                   colors_[pre_clr]);
+      out_->format(kRowPreRest, line, column + 2, colors_[fgc_clr],
+                   colors_[bgc_clr]);
     }
   } else if (state == A) {
     if (end == 0) {
       int64_t a_end = lnk_sline != 0 ? scolumn + 3 : column + 1;
-      out_->format(kRowA, at_line(sline), scolumn, at_line(line), a_end, color(&HtmlColors::a_clr));
+      out_->format(kRowA, sline, scolumn, line, a_end, colors_[a_clr]);
       url_sline = line;
       url_scolumn = column;
     } else {
       if (lnk_sline != 0)
-        out_->format(kRowLink, at_line(lnk_sline), lnk_scolumn + 1, at_line(line), url_scolumn,
-                     color(&HtmlColors::link_clr));
-      out_->format(kRowUrl, at_line(url_sline), url_scolumn + 1, at_line(line), column - 3,
-                   color(&HtmlColors::url_clr));
-      out_->format(kRowUrlLink, at_line(line), column - 3, at_line(line), column + 1,
-                   color(&HtmlColors::a_clr));
+        out_->format(kRowLink, lnk_sline, lnk_scolumn + 1, line, url_scolumn,
+                     colors_[link_clr]);
+      out_->format(kRowUrl, url_sline, url_scolumn + 1, line, column - 3,
+                   colors_[url_clr]);
+      out_->format(kRowUrlLink, line, column - 3, line, column + 1,
+                   colors_[a_clr]);
     }
   }
   end = 0;
   inbracket = 0;
   state = IDLE;
-}
-
-FmtArg HtmlScanner::color(const char *HtmlColors::*m) const {
-  // The colors lie in argument order, so a member's place in the record is its index.
-  static const HtmlColors layout{};
-  auto at = reinterpret_cast<const char *>(&(layout.*m)) - reinterpret_cast<const char *>(&layout);
-  return color_arg_[static_cast<size_t>(at) / sizeof(const char *)];
 }
 
 void HtmlScanner::syntax() {

@@ -3,21 +3,58 @@
 #define ILVO_HTMLSCAN_H
 
 #include <cstdint>
+#include <string_view>
 
 #include "outbuf.h"
 
 // The 36 colors of the editor's color pragma, in the order of the command-line arguments.
-struct HtmlColors {
-  const char *fgc_clr, *bgc_clr, *link_clr, *url_clr, *html_clr, *body_clr, *pre_clr, *title_clr,
-      *center_clr, *a_clr, *h1_clr, *h2_clr, *h3_clr, *h4_clr, *ul_clr, *li_clr, *ol_clr, *img_clr,
-      *hr_clr, *br_clr, *form_clr, *select_clr, *option_clr, *cmnt_clr, *b_clr, *td_clr, *tr_clr,
-      *th_clr, *table_clr, *caption_clr, *em_clr, *i_clr, *blockquote_clr, *p_clr, *font_clr,
-      *head_clr;
+enum HtmlColor {
+  fgc_clr,
+  bgc_clr,
+  link_clr,
+  url_clr,
+  html_clr,
+  body_clr,
+  pre_clr,
+  title_clr,
+  center_clr,
+  a_clr,
+  h1_clr,
+  h2_clr,
+  h3_clr,
+  h4_clr,
+  ul_clr,
+  li_clr,
+  ol_clr,
+  img_clr,
+  hr_clr,
+  br_clr,
+  form_clr,
+  select_clr,
+  option_clr,
+  cmnt_clr,
+  b_clr,
+  td_clr,
+  tr_clr,
+  th_clr,
+  table_clr,
+  caption_clr,
+  em_clr,
+  i_clr,
+  blockquote_clr,
+  p_clr,
+  font_clr,
+  head_clr,
+  kHtmlColorCount
 };
-
 // Number of color arguments, and the argument count (program name included) that carries them.
-constexpr int kHtmlColorCount = 36;
 constexpr int kHtmlArgCount = kHtmlColorCount + 2;
+
+// The color words, indexed by HtmlColor.
+struct HtmlColors {
+  std::string_view clr[kHtmlColorCount];
+  std::string_view operator[](HtmlColor c) const { return clr[c]; }
+};
 
 // Default colors, used when the argument count is not kHtmlArgCount.
 HtmlColors html_default_colors();
@@ -82,17 +119,11 @@ class HtmlScanner {
   void close_tag();
   void syntax();
   bool match(int64_t at, const char *word, int len) const;
-  // A line number for a row: the current line's decimal text is written once for all its rows.
-  FmtArg at_line(int64_t v) {
-    return v == line ? line_text_(line) : FmtArg(static_cast<long long>(v));
-  }
   unsigned char byte_at(int64_t at) const { return at < size_ ? buf_[at] : 0; }
 
   const char *buf_;  // the input; bytes past size_ read as zero
   int64_t size_;
-  FmtArg color(const char *HtmlColors::*m) const;
-  PaddedText color_text_;
-  FmtArg color_arg_[kHtmlColorCount];  // each color with its length, in argument order
+  HtmlColors colors_;
   OutBuf *out_;
   OutBuf *err_;
 
@@ -105,7 +136,6 @@ class HtmlScanner {
   int64_t lnk_sline, lnk_scolumn;
   int64_t url_sline, url_scolumn;
   int64_t inbracket;  // bytes seen since the last '<'; 0 outside a tag
-  NumText line_text_;
 };
 
 #endif

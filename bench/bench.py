@@ -1,0 +1,210 @@
+#!/usr/bin/env python3
+"""Measures the filters against cat on this machine. Ratios, not absolute times: the machine is
+shared. Every run writes straight into one pipe that one reader drains and discards; filter and
+cat runs alternate, and a figure is the median of the pairwise ratios.
+
+Usage: bench.py BUILD_DIR [html|listtint]   (make bench builds the release programs first)
+Environment: BENCH_PAIRS (default 11), BENCH_RUNS (start-up runs, default 200), BENCH_WORK (a
+folder that keeps the inputs, for a profiler; by default they go when the run ends)."""
+import glob
+import os
+import random
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+BUILD = sys.argv[1]
+ONLY = sys.argv[2] if len(sys.argv) > 2 else None
+TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+PAIRS = max(int(os.environ.get("BENCH_PAIRS", "11")), 1)
+RUNS = int(os.environ.get("BENCH_RUNS", "200"))
+HTML = os.path.join(BUILD, "contrib/parsehtml/html")
+LISTTINT = os.path.join(BUILD, "listing/listtint")
+COLORS = open(os.path.join(TOP, "examples/sample.colors")).read().split()
+CACHE = os.path.join(BUILD, "bench-cache")  # unpacked Debian packages, kept between runs
+MB = 1 << 20
+missed = []
+
+
+# The one pipe that every timed run writes into, drained by a reader of its own that never
+# waits on this script.
+PIPE_R, PIPE_W = os.pipe()
+DRAIN = subprocess.Popen(["dd", "of=/dev/null", "bs=1M", "status=none"], stdin=PIPE_R)
+os.close(PIPE_R)
+
+
+def timed(cmd):
+    """Wall time of one run of cmd writing into the pipe."""
+    t0 = time.perf_counter()
+    subprocess.run(cmd, stdout=PIPE_W, stderr=subprocess.DEVNULL, check=False)
+    return time.perf_counter() - t0
+
+
+def ratio(cmd, baseline):
+    """Median over PAIRS of time(cmd) / time(cat baseline), the two alternating."""
+    rs = []
+    for _ in range(PAIRS):
+        t = timed(cmd)
+        c = timed(["cat", baseline]); rs.append(t / c); print("    %.3f %.3f" % (t, c)) if os.environ.get("BENCH_DEBUG") else None
+    return statistics.median(rs)
+
+
+def rusage(cmd, stdout=subprocess.DEVNULL):
+    proc = subprocess.Popen(cmd, stdout=stdout, stderr=subprocess.DEVNULL)
+    _, _, ru = os.wait4(proc.pid, 0)
+    proc.returncode = 0
+    return ru
+
+
+def cpu(cmd):
+    """CPU seconds (user and system) of RUNS runs of cmd."""
+    total = 0.0
+    for _ in range(RUNS):
+        ru = rusage(cmd)
+        total += ru.ru_utime + ru.ru_stime
+    return total
+
+
+def peak_kib(cmd):
+    # Through time(1): a child forked from this big process would count its pages as well.
+    out = subprocess.run(["/usr/bin/time", "-f", "%M"] + cmd, stdout=subprocess.DEVNULL,
+                         stderr=subprocess.PIPE, check=False).stderr
+    return int(out.split()[-1])
+
+
+def check(what, value, limit, unit=" x cat"):
+    ok = value <= limit
+    if not ok:
+        missed.append(what)
+    return f"{value:.2f}{unit} (target <= {limit}){'' if ok else '  MISSED'}"
+
+
+def size_text(path):
+    s = os.path.getsize(path)
+    return f"{s / MB:.1f} MB" if s >= MB else f"{s / 1024:.0f} KB"
+
+
+def repeat_to(parts, target, out):
+    """Writes the byte strings of parts, over and over, until out holds about target bytes."""
+    unit = b"".join(p if p.endswith(b"\n") else p + b"\n" for p in parts)
+    with open(out, "wb") as f:
+        f.write(unit * max(target // len(unit), 1))
+
+
+def debian(packages):
+    """Unpacks Debian packages into the cache (once) and returns its folder for them."""
+    root = os.path.join(CACHE, "-".join(packages))
+    if os.path.isdir(root):
+        return root
+    tmp = root + ".tmp"
+    subprocess.run(["rm", "-rf", tmp], check=True)
+    os.makedirs(tmp)
+    subprocess.run(["apt-get", "download", "-q"] + packages, cwd=tmp, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    for deb in glob.glob(os.path.join(tmp, "*.deb")):
+        subprocess.run(["dpkg-deb", "-x", deb, tmp], check=True)
+        os.remove(deb)
+    os.rename(tmp, root)
+    return root
+
+
+def stream_of(cmd, out):
+    with open(out, "wb") as f:
+        subprocess.run(cmd, stdout=f, stderr=subprocess.DEVNULL, check=False)
+    return out
+
+
+def throughput(name, cmd_of, path, limit, work, scaling=None):
+    """One input: the filter against cat of the larger of the input and its stream."""
+    cmd = cmd_of(path)
+    stream = stream_of(cmd, os.path.join(work, name + ".stream"))
+    base = stream if os.path.getsize(stream) > os.path.getsize(path) else path
+    of = "cat of the stream" if base == stream else "cat"
+    line = (f"  {name:<16} {size_text(path):>8} -> {size_text(stream):>8}  "
+            f"{check(name, ratio(cmd, base), limit, ' x ' + of)}")
+    if scaling:
+        # The same input twice over: the time must not grow faster than the input.
+        double = os.path.join(work, name + ".x2")
+        with open(double, "wb") as f:
+            data = open(path, "rb").read()
+            f.write(data + data)
+        rs = [timed(cmd_of(double)) / timed(cmd) for _ in range(PAIRS)]
+        line += f"; twice the input: {check(name + ' x2', statistics.median(rs), scaling, ' x')}"
+        os.remove(double)
+    os.remove(stream)
+    print(line, flush=True)
+
+
+def listing_inputs(work):
+    """real-listing, dense and formed, about 50 MB each."""
+    try:
+        root = debian(["zlib1g-dev", "libc6-dev"])
+        sources = sorted(glob.glob(os.path.join(root, "usr/include/**/*.h"), recursive=True))
+    except (subprocess.CalledProcessError, OSError):
+        print("  (no Debian packages could be fetched: headers of this machine instead)")
+        sources = sorted(glob.glob("/usr/include/*.h"))
+    real = os.path.join(work, "real.lst")
+    subprocess.run([sys.executable, os.path.join(TOP, "bench/mklisting.py"), real] + sources,
+                   check=True)
+    repeat_to([open(real, "rb").read()], 50 * MB, real)
+
+    rnd = random.Random(1)
+    marks = [b"\\*(+K", b"\\*(-K", b"\\*(+C", b"\\*(-C"]
+    dense = [b"".join(rnd.choice(marks) for _ in range(819)) + b"\n" for _ in range(64)]
+    dense += [b"".join(rnd.choice(marks) for _ in range(rnd.randrange(1, 12))) for _ in range(4000)]
+    rnd.shuffle(dense)
+    repeat_to(dense, 50 * MB, os.path.join(work, "dense.lst"))
+
+    formed = [b"\\*(\\*(+K+Kif\\*(-K \\*(\\*(+C+Cx\\*(-C-C", b"\\\\*(+Kx\\\\*(-K \\\\*(+C\\\\*(-C",
+              b"\\*(" * 300 + b"\\*(+K" + b"+K" * 300, b"\\" * 500 + b"\\*(+K\\*(-K" * 200]
+    repeat_to(formed, 50 * MB, os.path.join(work, "formed.lst"))
+    return real
+
+
+def bench_listtint(work):
+    print("listtint:")
+    listing_inputs(work)
+    run = lambda p: [LISTTINT, p]
+    throughput("real-listing", run, os.path.join(work, "real.lst"), 2.5, work)
+    throughput("dense", run, os.path.join(work, "dense.lst"), 8, work, scaling=2.2)
+    throughput("formed", run, os.path.join(work, "formed.lst"), 8, work, scaling=2.2)
+
+
+def startup_and_memory(work):
+    page = os.path.join(work, "page.html")
+    parts = [open(os.path.join(TOP, f), "rb").read() for f in ("examples/sample.html", "bench/page.html")]
+    repeat_to(parts, 20 * 1024, page)
+    c_cat = cpu(["cat", page])
+    line = f"start-up, {RUNS} runs on a {size_text(page)} file (CPU s): cat {c_cat:.3f}"
+    figures = []
+    if ONLY in (None, "html"):
+        c = cpu([HTML, page] + COLORS)
+        line += f", html {c:.3f}"
+        figures.append(f"html {check('html start-up', c / c_cat, 1.0)}")
+    if ONLY in (None, "listtint"):
+        c = cpu([LISTTINT, page])
+        line += f", listtint {c:.3f}"
+        figures.append(f"listtint {check('listtint start-up', c / c_cat, 1.0)}")
+    print(line)
+    print("  ratio: " + "; ".join(figures))
+    if ONLY in (None, "listtint"):
+        small, big = peak_kib([LISTTINT, page]), peak_kib([LISTTINT, os.path.join(work, "real.lst")])
+        print(f"peak memory: listtint {small} KiB on {size_text(page)}, {big} KiB on 50 MB: "
+              f"{check('listtint memory', (big - small) / 1024, 1.0, ' MiB more')}")
+
+
+def main():
+    print(f"{PAIRS} pairs a figure; cat and the filter each write into one drained pipe")
+    with tempfile.TemporaryDirectory() as tmp:
+        work = os.environ.get("BENCH_WORK", tmp)
+        os.makedirs(work, exist_ok=True)
+        if ONLY in (None, "listtint"):
+            bench_listtint(work)
+        startup_and_memory(work)
+    if missed:
+        print("missed: " + ", ".join(missed))
+
+
+main()

@@ -1,0 +1,133 @@
+// Tests of the programs' output buffer: formatting, long and many writes, failed writes.
+#include "outbuf.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// What descriptor fd holds from its start.
+std::string contents(int fd) {
+  std::string got;
+  char chunk[65536];
+  lseek(fd, 0, SEEK_SET);
+  ssize_t n;
+  while ((n = read(fd, chunk, sizeof chunk)) > 0) got.append(chunk, static_cast<size_t>(n));
+  return got;
+}
+
+struct TempFile {
+  char path[32] = "/tmp/outbuf_testXXXXXX";
+  int fd = mkstemp(path);
+  ~TempFile() {
+    close(fd);
+    unlink(path);
+  }
+};
+
+}  // namespace
+
+TEST(OutBuf, FormatsNumbersAndTexts) {
+  OutBuf b;
+  b.put("<");
+  b.format("[%d,%d] %s %x %d|", 0, -17, "cyan", LLONG_MIN);
+  b.format("%d|%d|%s\n", LLONG_MAX, 2147483648LL, std::string_view("ab\0c", 4));
+  // Every power of ten has one digit more than the number before it.
+  for (long long p = 1; p > 0; p = p <= LLONG_MAX / 10 ? p * 10 : 0) b.format("%d,%d;", p - 1, p);
+  b.format("a%db%sc%d");  // conversions with no argument write nothing
+  b.format("%d.", 1, 2);  // an argument with no conversion is dropped
+  std::string powers;
+  for (long long p = 1; p > 0; p = p <= LLONG_MAX / 10 ? p * 10 : 0)
+    powers += std::to_string(p - 1) + "," + std::to_string(p) + ";";
+  EXPECT_EQ(b.str(), "<[0,-17] cyan %x -9223372036854775808|9223372036854775807|2147483648|" +
+                         std::string("ab\0c\n", 5) + powers + "abc1.");
+}
+
+TEST(OutBuf, LongFormatsAndTextsAreCopiedWhole) {
+  // Literal runs longer than a one-move copy, a format too long to keep a copy of, and a text
+  // argument longer than the whole buffer of a descriptor.
+  std::string lit(200, 'L'), text(300 * 1024, 't');
+  std::string fmt = "x%d" + lit + "%s" + std::string(20, 'y') + "%d\n";
+  OutBuf m;
+  m.format(Fmt(fmt.c_str()), 7, text, 8);
+  EXPECT_EQ(m.str(), "x7" + lit + text + std::string(20, 'y') + "8\n");
+
+  TempFile f;
+  ASSERT_GE(f.fd, 0);
+  std::string want;
+  {
+    OutBuf b(f.fd);
+    for (int k = 0; k < 30000; k++) {  // fills the buffer many times, rows cut at its end
+      b.format("[%d,%d]ca %s\n", k, -k, "cyan");
+      want += "[" + std::to_string(k) + "," + std::to_string(-k) + "]ca cyan\n";
+    }
+    b.format(Fmt(fmt.c_str()), 7, text, 8);
+    want += "x7" + lit + text + std::string(20, 'y') + "8\n";
+    b.put(text);
+    want += text;
+    b.put("end");
+    want += "end";
+    EXPECT_TRUE(b.flush());
+    EXPECT_EQ(b.error(), 0);
+  }
+  EXPECT_EQ(contents(f.fd), want);
+}
+
+TEST(OutBuf, ReportsFailedAndPartialWrites) {
+  int full = open("/dev/full", O_WRONLY);
+  if (full >= 0) {
+    OutBuf b(full);
+    b.put("x");
+    EXPECT_FALSE(b.flush());
+    EXPECT_EQ(b.error(), ENOSPC);
+    b.put("y");
+    EXPECT_FALSE(b.flush());  // a failure stays
+    close(full);
+  }
+  // A file size limit makes the first write partial and the next one fail: what fits lands.
+  TempFile f;
+  ASSERT_GE(f.fd, 0);
+  struct rlimit old;
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  struct rlimit small = old;
+  small.rlim_cur = 1000;
+  auto saved = signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  bool ok;
+  int error;
+  {
+    OutBuf b(f.fd);
+    b.put(std::string(5000, 'z'));
+    ok = b.flush();
+    error = b.error();
+  }
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, saved);
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(error, EFBIG);
+  EXPECT_EQ(contents(f.fd), std::string(1000, 'z'));
+}
+
+TEST(OutBuf, FinishOutputNamesTheReason) {
+  OutBuf err;
+  {
+    int full = open("/dev/full", O_WRONLY);
+    if (full < 0) GTEST_SKIP() << "no /dev/full";
+    OutBuf out(full);
+    out.put("x");
+    EXPECT_EQ(finish_output(out, err, "prog: standard output: %s\n"), 1);
+    close(full);
+  }
+  EXPECT_EQ(err.str(), std::string("prog: standard output: ") + strerror(ENOSPC) + "\n");
+  OutBuf fine;
+  fine.put("x");
+  EXPECT_EQ(finish_output(fine, err, "%s"), 0);
+}
