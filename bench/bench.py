@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Measures the filters against cat on this machine. Ratios, not absolute times: the machine is
-shared. Every run writes straight into one pipe that one reader drains and discards; filter and
+shared. Every run writes straight into a pipe that one reader drains and discards; filter and
 cat runs alternate, and a figure is the median of the pairwise ratios.
 
 Usage: bench.py BUILD_DIR [html|listtint]   (make bench builds the release programs first)
@@ -28,18 +28,18 @@ MB = 1 << 20
 missed = []
 
 
-# The one pipe that every timed run writes into, drained by a reader of its own that never
-# waits on this script.
-PIPE_R, PIPE_W = os.pipe()
-DRAIN = subprocess.Popen(["dd", "of=/dev/null", "bs=1M", "status=none"], stdin=PIPE_R)
-os.close(PIPE_R)
-
-
 def timed(cmd):
-    """Wall time of one run of cmd writing into the pipe."""
+    """Wall time of one run of cmd writing into a pipe of its own, of the system's default size,
+    as the editor gives a filter, drained by a reader that starts before it."""
+    r, w = os.pipe()
+    drain = subprocess.Popen(["dd", "of=/dev/null", "bs=1M", "status=none"], stdin=r)
+    os.close(r)
     t0 = time.perf_counter()
-    subprocess.run(cmd, stdout=PIPE_W, stderr=subprocess.DEVNULL, check=False)
-    return time.perf_counter() - t0
+    subprocess.run(cmd, stdout=w, stderr=subprocess.DEVNULL, check=False)
+    t = time.perf_counter() - t0
+    os.close(w)
+    drain.wait()
+    return t
 
 
 def ratio(cmd, baseline):

@@ -19,9 +19,8 @@ int main(int argc, char **argv) {
   ListTint tint;
   tint.opening(out);
   PieceReader in(fd);
-  const char *text;
-  size_t n, first;
-  while (in.next(&text, &n, &first)) tint.piece(text, n, first, out);
+  Piece p;
+  while (in.next(&p)) tint.piece(p, out);
   OutBuf err(2);
   return finish_output(out, err, kWriteError);
 }

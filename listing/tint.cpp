@@ -14,25 +14,27 @@
 namespace {
 constexpr int kMarkerLen = 5;
 
-// The kind of the marker at p (a backslash, '*', '(', a sign, a letter), or -1.
+// The kind of the marker made of these five bytes (a backslash, '*', '(', a sign, a letter),
+// or -1.
 int marker_kind(int c0, int c1, int c2, int sign, int letter) {
   if (c0 != '\\' || c1 != '*' || c2 != '(' || (sign != '+' && sign != '-') ||
       (letter != 'K' && letter != 'C'))
     return -1;
   return (letter == 'C' ? 2 : 0) + (sign == '-' ? 1 : 0);
 }
-// kCounting[i] is i - 1: the neighbours of every byte of a line that nothing was removed from.
-const struct Counting {
-  int16_t v[kPieceMax + 2];
-  constexpr Counting() : v() {
-    for (size_t i = 0; i < kPieceMax + 2; i++) v[i] = static_cast<int16_t>(static_cast<int>(i) - 1);
-  }
-} kCountingTable;
-const int16_t *const kCounting = kCountingTable.v;
+
+// The same for the five bytes at p, read as one word and a byte.
+int marker_kind_at(const char *p) {
+  uint32_t head;
+  memcpy(&head, p, 4);
+  constexpr uint32_t kLead = '\\' | '*' << 8 | '(' << 16;
+  if ((head & 0xffffff) != kLead) return -1;
+  return marker_kind('\\', '*', '(', static_cast<int>(head >> 24), p[4]);
+}
 }  // namespace
 
 void ListTint::reset() {
-  lineno_ = 0;
+  lineno_.set(0);
   saved_.clear();
 }
 
@@ -41,25 +43,27 @@ void ListTint::opening(OutBuf &out) {
 }
 
 void ListTint::piece(const char *text, size_t n, OutBuf &out) {
-  piece(text, n, find_any(text, 0, n < kPieceMax ? n : kPieceMax, '\\', '\0', '\0'), out);
+  uint64_t special[kPieceMax / 64 + 1] = {};
+  for (size_t i = 0; i < n && i < kPieceMax; i++)
+    if (text[i] == '\\' || text[i] == '\0') special[i / 64] |= 1ULL << (i % 64);
+  piece(Piece{text, n, special, 0}, out);
 }
 
-void ListTint::piece(const char *text, size_t n, size_t first, OutBuf &out) {
-  lineno_++;
-  if (n > kPieceMax) n = kPieceMax;
-  if (first >= n || text[first] == '\0') return;
+void ListTint::piece(const Piece &p, OutBuf &out) {
+  lineno_.next();
+  const char *text = p.text;
+  size_t n = p.n < kPieceMax ? p.n : kPieceMax;
+  // Every marker starts with a backslash, and the text ends at its first zero byte.
+  size_t at = find_bit(p.special, p.offset, p.offset + n) - p.offset;
+  if (at == n || text[at] == '\0') return;
   text_ = text;
-  base_ = static_cast<int>(first);
+  n_ = Counts{};
   bool any = false;
-  for (int k = 0; k < kKinds; k++) nmarks_[k] = taken_[k] = nformed_[k] = 0;
-  size_t at = first;  // a backslash, or where the text ends
-  for (; at < n && text[at] != '\0'; at = find_any(text, at, n, '\\', '\0', '\0')) {
+  for (; at < n && text[at] != '\0'; at = find_bit(p.special, p.offset + at, p.offset + n) - p.offset) {
     // A zero byte among the next four ends the text and fails the match.
-    int kind = n - at < kMarkerLen ? -1
-                                   : marker_kind(text[at], text[at + 1], text[at + 2],
-                                                 text[at + 3], text[at + 4]);
+    int kind = n - at < kMarkerLen ? -1 : marker_kind_at(text + at);
     if (kind >= 0) {
-      marks_[kind][nmarks_[kind]++] = static_cast<int16_t>(at);
+      marks_[kind][n_.marks[kind]++] = static_cast<int16_t>(at);
       any = true;
       at += kMarkerLen;
     } else {
@@ -70,12 +74,13 @@ void ListTint::piece(const char *text, size_t n, size_t first, OutBuf &out) {
   // No marker: no removal, and so none formed.
   if (!any) return;
 
-  // A join looks at most four bytes to its left, and no byte before base_ is ever removed.
-  int from = base_ >= 4 ? base_ - 4 : 0;
-  size_t count = static_cast<size_t>(len_ - from);
-  memcpy(prev_ + from + 1, kCounting + from, count * sizeof prev_[0]);
-  memcpy(next_ + from + 1, kCounting + from + 2, count * sizeof next_[0]);
-  memset(fenwick_, 0, sizeof fenwick_[0] * static_cast<size_t>(len_ - base_ + 1));
+  words_ = (len_ + 63) / 64;
+  gone_[0] = 0;  // most pieces take one word: no call to memset for them
+  if (words_ > 1) {
+    memset(gone_ + 1, 0, sizeof gone_[0] * static_cast<size_t>(words_ - 1));
+    memset(count_ + 1, 0, sizeof count_[0] * static_cast<size_t>(words_ - 1));
+  }
+  full_ = words_ == kWords ? 0 : ~0ULL << words_;
 
   int start, end;  // columns of the area being written
   while (take(kKeywordOpen, &start) && take(kKeywordClose, &end))
@@ -91,67 +96,115 @@ void ListTint::piece(const char *text, size_t n, size_t first, OutBuf &out) {
   while (take(kCommentClose, &end)) out.format(kCommentEnd, saved_.view(), lineno_, end);
 }
 
-bool ListTint::take(Kind kind, int *col) {
+inline bool ListTint::take(Kind kind, int *col) {
   int16_t *heap = formed_[kind];
-  int from_marks = taken_[kind] < nmarks_[kind] ? marks_[kind][taken_[kind]] : len_;
-  int from_formed = nformed_[kind] > 0 ? heap[0] : len_;
+  int from_marks = n_.taken[kind] < n_.marks[kind] ? marks_[kind][n_.taken[kind]] : len_;
+  int from_formed = n_.formed[kind] > 0 ? heap[0] : len_;
   if (from_marks == len_ && from_formed == len_) return false;
   int at;  // the backslash of the first marker of this kind
   if (from_marks < from_formed) {
     at = from_marks;
-    taken_[kind]++;
+    n_.taken[kind]++;
   } else {
     at = from_formed;
-    std::pop_heap(heap, heap + nformed_[kind]--, std::greater<int16_t>());
+    std::pop_heap(heap, heap + n_.formed[kind]--, std::greater<int16_t>());
   }
   *col = at + 1 - removed_before(at);
-  remove(at);
+  remove(at, from_marks >= from_formed);
   return true;
 }
 
-void ListTint::remove(int at) {
-  int last = at;
-  for (int k = 1; k < kMarkerLen; k++) last = next(last);
-  int before = prev(at), after = next(last);
-  next_[before + 1] = static_cast<int16_t>(after);
-  prev_[after + 1] = static_cast<int16_t>(before);
-  add_removed(at, kMarkerLen);
+inline int ListTint::left(int at) const {
+  if (at <= 0) return -1;
+  int i = at - 1, w = i >> 6;
+  uint64_t alive = ~gone_[w] & (~0ULL >> (63 - (i & 63)));
+  if (!alive) {
+    uint64_t words = ~full_ & ((1ULL << w) - 1);  // words before w with a byte left
+    if (!words) return -1;
+    w = 63 - __builtin_clzll(words);
+    alive = ~gone_[w];
+  }
+  return w * 64 + 63 - __builtin_clzll(alive);
+}
 
-  // The byte right of the join would be a formed marker's second to fifth.
-  int right = byte(after);
-  if (right != '*' && right != '(' && right != '+' && right != '-' && right != 'K' && right != 'C')
-    return;
+inline int ListTint::right(int at) const {
+  int i = at + 1, w = i >> 6;
+  if (i >= len_) return len_;
+  uint64_t alive = ~gone_[w] & (~0ULL << (i & 63));
+  if (!alive) {
+    uint64_t words = ~full_ & ~((2ULL << w) - 1);  // words after w with a byte left
+    if (!words) return len_;
+    w = __builtin_ctzll(words);
+    alive = ~gone_[w];
+  }
+  int r = w * 64 + __builtin_ctzll(alive);
+  return r < len_ ? r : len_;
+}
 
-  // A marker formed across the join starts at one of the four bytes to its left.
-  int node[4], b[8];  // b: the four bytes to the left of the join, then the four to its right
-  for (int k = 3, i = before; k >= 0; k--) {
+// Bits set in x (the processor's own count is not in every x86-64).
+inline int popcount(uint64_t x) {
+  x -= (x >> 1) & 0x5555555555555555ULL;
+  x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+  x = (x + (x >> 4)) & 0x0f0f0f0f0f0f0f0fULL;
+  return static_cast<int>((x * 0x0101010101010101ULL) >> 56);
+}
+
+inline void ListTint::mark_gone(int from, int to) {
+  int w = from >> 6;
+  gone_[w] |= (~0ULL >> (63 - (to & 63))) & (~0ULL << (from & 63));
+  if (gone_[w] == ~0ULL) full_ |= 1ULL << w;
+  // Counts of whole words before the last one are all that removed_before reads.
+  for (int j = w + 1; j < words_; j += j & -j) count_[j] = static_cast<uint16_t>(count_[j] + to - from + 1);
+}
+
+inline int ListTint::removed_before(int at) const {
+  int w = at >> 6;
+  int sum = popcount(gone_[w] & ((1ULL << (at & 63)) - 1));
+  for (int j = w; j > 0; j -= j & -j) sum += count_[j];
+  return sum;
+}
+
+inline void ListTint::remove(int at, bool formed) {
+  // The marker's bytes: its backslash and the four bytes still in the line after it, which
+  // follow it at once unless a removal formed it.
+  int last = at + kMarkerLen - 1;
+  if (formed) {
+    last = at;
+    for (int k = 1; k < kMarkerLen; k++) {
+      mark_gone(last, last);
+      last = right(last);
+    }
+    mark_gone(last, last);
+  } else if (at >> 6 == last >> 6) {
+    mark_gone(at, last);
+  } else {
+    mark_gone(at, at | 63);
+    mark_gone((at | 63) + 1, last);
+  }
+
+  // A marker formed across the join has its second to fifth byte right of it, and starts at
+  // one of the four bytes to its left.
+  int after = right(last);
+  int c = byte(after);
+  if (c != '*' && c != '(' && c != '+' && c != '-' && c != 'K' && c != 'C') return;
+  int node[4], b[8];  // b: the four bytes left of the join, then the four right of it
+  for (int k = 3, i = left(at); k >= 0; k--) {
     node[k] = i;
     b[k] = byte(i);
-    if (i >= 0 && k > 0) i = prev(i);
+    if (k > 0) i = left(i);
   }
   for (int k = 4, i = after; k < 8; k++) {
     b[k] = byte(i);
-    if (i < len_) i = next(i);
+    i = right(i);
   }
   for (int k = 0; k < 4; k++) {
     int kind = marker_kind(b[k], b[k + 1], b[k + 2], b[k + 3], b[k + 4]);
     if (kind < 0) continue;
     int16_t *heap = formed_[kind];
-    heap[nformed_[kind]++] = static_cast<int16_t>(node[k]);
-    std::push_heap(heap, heap + nformed_[kind], std::greater<int16_t>());
+    heap[n_.formed[kind]++] = static_cast<int16_t>(node[k]);
+    std::push_heap(heap, heap + n_.formed[kind], std::greater<int16_t>());
     break;  // no other byte of a marker is a backslash: one marker at most
   }
-}
-
-int ListTint::removed_before(int at) const {
-  int sum = 0;
-  for (int i = at - base_; i > 0; i -= i & -i) sum += fenwick_[i];
-  return sum;
-}
-
-void ListTint::add_removed(int at, int n) {
-  for (int i = at - base_ + 1; i <= len_ - base_; i += i & -i)
-    fenwick_[i] = static_cast<uint16_t>(fenwick_[i] + n);
 }
 
 void ListTint::save_start(int col) {
@@ -165,38 +218,33 @@ bool PieceReader::refill() {
     fill_ -= start_;
     start_ = 0;
   }
-  while (!eof_ && fill_ < sizeof buf_) {
-    ssize_t got = read(fd_, buf_ + fill_, sizeof buf_ - fill_);
+  bool more = false;
+  while (!eof_ && !more && fill_ < kBlock) {
+    ssize_t got = read(fd_, buf_ + fill_, kBlock - fill_);
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
+    if (got <= 0)
       eof_ = true;  // a read error ends the input like its end
-      break;
-    }
-    fill_ += static_cast<size_t>(got);
-    return true;
+    else
+      fill_ += static_cast<size_t>(got), more = true;
   }
-  return false;
+  for (size_t w = 0; w * 64 < fill_; w++) byte_masks(buf_ + w * 64, &lines_[w], &special_[w]);
+  // Bytes past the last read are no newlines or backslashes, whatever the buffer holds there.
+  if (fill_ % 64) {
+    lines_[fill_ / 64] &= ~0ULL >> (64 - fill_ % 64);
+    special_[fill_ / 64] &= ~0ULL >> (64 - fill_ % 64);
+  }
+  return more;
 }
 
-bool PieceReader::next(const char **text, size_t *n, size_t *first) {
+bool PieceReader::next(Piece *p) {
   for (;;) {
-    const char *p = buf_ + start_;
     size_t avail = fill_ - start_;
-    size_t look = avail < kPieceMax ? avail : kPieceMax;
-    // One search finds the line's end, or its first backslash or zero byte and then its end.
-    size_t at = find_any(p, 0, look, '\n', '\\', '\0');
-    size_t special = look;
-    if (at < look && p[at] != '\n') {
-      special = at;
-      const void *nl = memchr(p + at, '\n', look - at);
-      at = nl ? static_cast<size_t>(static_cast<const char *>(nl) - p) : look;
-    }
-    if (at < look || avail >= kPieceMax || (eof_ && avail > 0)) {
-      size_t len = at < look ? at + 1 : look;
-      *text = p;
-      *n = len;
-      *first = special < len ? special : len;
-      start_ += len;
+    size_t stop = start_ + (avail < kPieceMax ? avail : kPieceMax);
+    size_t nl = find_bit(lines_, start_, stop);
+    if (nl < stop || avail >= kPieceMax || (eof_ && avail > 0)) {
+      size_t end = nl < stop ? nl + 1 : stop;
+      *p = Piece{buf_ + start_, end - start_, special_, start_};
+      start_ = end;
       return true;
     }
     if (eof_) return false;

@@ -10,14 +10,24 @@
 // Longest piece handled as one line; a longer input line arrives as several pieces.
 constexpr size_t kPieceMax = 4096;
 
+// A piece of input, with where its backslashes and zero bytes stand: bit offset + i of special
+// (64 to a word, from the lowest) is set when byte i is one of them.
+struct Piece {
+  const char *text;
+  size_t n;
+  const uint64_t *special;
+  size_t offset;
+};
+
 // Colors keywords and comments of a listing, piece by piece; a new object (or reset()) per input.
 //
 // Each pass takes the first marker of a kind from the start of the line and removes it, which
 // may join a new marker out of the bytes on both sides. Rather than search and move the line for
-// every marker, a piece is read once for its markers; the line as it shrinks is a linked list of
-// its bytes, a Fenwick tree counts the bytes removed before a place (a marker's column), and
-// each removal looks at the four bytes on each side of the join for a marker formed there.
-// Cost: linear in the piece, plus log n per marker.
+// every marker, a piece is read once for its markers; the bytes removed since are bits of a
+// bitset (with a word of its full words, so that the bytes still standing next to a place are
+// found at once), a Fenwick tree over its words counts the removed bytes before a place (for a
+// marker's column), and each removal looks at the four bytes on each side of the join for a
+// marker formed there. Cost: linear in the piece, and log n per marker.
 class ListTint {
  public:
   ListTint() { reset(); }
@@ -26,63 +36,68 @@ class ListTint {
   // Writes the stream's opening line.
   void opening(OutBuf &out);
   // Handles one piece of at most kPieceMax bytes (longer ones are cut) as the next line.
-  // first is the index of its first backslash or zero byte, n when it has none: a piece
-  // without a backslash before its end holds no marker. The piece is only read, never copied.
-  void piece(const char *text, size_t n, size_t first, OutBuf &out);
-  // The same, finding first itself.
+  // The piece is only read, never copied.
+  void piece(const Piece &p, OutBuf &out);
+  // The same for bytes without their index of backslashes (for tests: it makes one).
   void piece(const char *text, size_t n, OutBuf &out);
 
  private:
   enum Kind { kKeywordOpen, kKeywordClose, kCommentOpen, kCommentClose, kKinds };
   static constexpr int kMaxMarks = kPieceMax / 5 + 1;
+  static constexpr int kWords = kPieceMax / 64;
 
   // The first marker of kind still in the line, removed, with its column then; false if none.
   bool take(Kind kind, int *col);
-  // Unlinks the five bytes of the marker whose backslash is at, and notes a marker formed
+  // Removes the marker whose backslash is at (formed: by a removal), and notes a marker formed
   // across the join.
-  void remove(int at);
+  void remove(int at, bool formed);
+  // Notes bytes from to to (both in one word) as removed.
+  void mark_gone(int from, int to);
   int byte(int at) const { return at >= 0 && at < len_ ? static_cast<unsigned char>(text_[at]) : 0; }
-  int prev(int at) const { return prev_[at + 1]; }
-  int next(int at) const { return next_[at + 1]; }
-  // Bytes removed before index at (exclusive), and a removal of n bytes at at.
+  // The byte still in the line before at (-1 when none) and after it (len_ when none).
+  int left(int at) const;
+  int right(int at) const;
+  // Bytes removed before index at.
   int removed_before(int at) const;
-  void add_removed(int at, int n);
   void save_start(int col);
 
   const char *text_ = nullptr;  // the piece, up to its first zero byte
   int len_ = 0;
-  int base_ = 0;  // index of its first backslash: no marker and no removal lies before it
-  // Per kind, the backslash indexes of the markers that stood in the piece before any removal,
-  // in line order, and how many of them the passes have taken (always the first ones).
+  // Per kind: the backslash indexes of the markers that stood in the piece before any removal,
+  // in line order, and how many of them the passes have taken (always the first ones); and a
+  // min-heap of the markers that removals formed.
+  struct Counts {
+    int marks[kKinds], taken[kKinds], formed[kKinds];
+  } n_;
   int16_t marks_[kKinds][kMaxMarks];
-  int nmarks_[kKinds];
-  int taken_[kKinds];
-  // Per kind, a min-heap of the backslash indexes of markers that removals formed.
   int16_t formed_[kKinds][kMaxMarks];
-  int nformed_[kKinds];
-  // The line as it is now: neighbours of byte i at [i + 1]; -1 and len_ stand for its ends.
-  int16_t prev_[kPieceMax + 2];
-  int16_t next_[kPieceMax + 2];
-  uint16_t fenwick_[kPieceMax + 1];  // removed bytes, indexed from base_ + 1
+  uint64_t gone_[kWords];  // removed bytes; the words past the piece's last are not kept
+  uint64_t full_;          // bit w: no byte of word w left (set for words past the last)
+  uint16_t count_[kWords];  // Fenwick tree, from 1, of the removed bytes of each word
+  int words_ = 0;               // words of the piece
 
-  int64_t lineno_;  // line counter; 64 bits so that no input can overflow it
-  OutBuf saved_;    // "[line,column]" of the last comment opener left open, or nothing
+  LineNumber lineno_;  // line counter; 64 bits so that no input can overflow it
+  OutBuf saved_;       // "[line,column]" of the last comment opener left open, or nothing
 };
 
 // Splits input read from a descriptor into pieces: a line with its newline, or kPieceMax bytes.
 class PieceReader {
  public:
-  explicit PieceReader(int fd) : fd_(fd), start_(0), fill_(0), eof_(false) {}
-  // The next piece, valid until the next call, with the index of its first backslash or zero
-  // byte (*n when none); false at end of input or on a read error.
-  bool next(const char **text, size_t *n, size_t *first);
+  explicit PieceReader(int fd) : fd_(fd) {}
+  // The next piece, valid until the next call; false at end of input or on a read error.
+  bool next(Piece *p);
 
  private:
+  static constexpr size_t kBlock = 64 * 1024;
   bool refill();
   int fd_;
-  size_t start_, fill_;  // unread bytes are buf_[start_, fill_)
-  bool eof_;
-  char buf_[64 * 1024];
+  size_t start_ = 0, fill_ = 0;  // unread bytes are buf_[start_, fill_)
+  bool eof_ = false;
+  // The bytes read, and one bit a byte for the newlines and for the backslashes and zero
+  // bytes among them, so that a piece's end and its markers are found a word at a time.
+  // make bench: FIGURE
+  char buf_[kBlock + 64] = {};
+  uint64_t lines_[kBlock / 64 + 1] = {}, special_[kBlock / 64 + 1] = {};
 };
 
 #endif

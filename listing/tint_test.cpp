@@ -28,13 +28,13 @@ std::vector<std::string> pieces(const std::string &input) {
   });
   std::vector<std::string> got;
   PieceReader in(fds[0]);
-  const char *text;
-  size_t n, first;
-  while (in.next(&text, &n, &first)) {
-    got.emplace_back(text, n);
-    EXPECT_EQ(first, got.back().find_first_of(std::string("\\\0", 2)) < n
-                         ? got.back().find_first_of(std::string("\\\0", 2))
-                         : n);
+  Piece p;
+  while (in.next(&p)) {
+    got.emplace_back(p.text, p.n);
+    for (size_t i = 0; i < p.n; i++) {  // the index of backslashes and zero bytes is right
+      bool special = p.special[(p.offset + i) / 64] >> ((p.offset + i) % 64) & 1;
+      EXPECT_EQ(special, p.text[i] == '\\' || p.text[i] == '\0') << got.size() << ":" << i;
+    }
   }
   writer.join();
   close(fds[0]);
