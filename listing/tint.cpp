@@ -8,7 +8,6 @@
 #include <cstring>
 #include <functional>
 
-#include "bytescan.h"
 #include "listformats.h"
 
 namespace {
@@ -49,13 +48,9 @@ void ListTint::piece(const char *text, size_t n, OutBuf &out) {
   piece(Piece{text, n, special, 0}, out);
 }
 
-void ListTint::piece(const Piece &p, OutBuf &out) {
-  lineno_.next();
+void ListTint::passes(const Piece &p, size_t n, size_t first, OutBuf &out) {
   const char *text = p.text;
-  size_t n = p.n < kPieceMax ? p.n : kPieceMax;
-  // Every marker starts with a backslash, and the text ends at its first zero byte.
-  size_t at = find_bit(p.special, p.offset, p.offset + n) - p.offset;
-  if (at == n || text[at] == '\0') return;
+  size_t at = first;
   text_ = text;
   n_ = Counts{};
   bool any = false;
@@ -234,20 +229,4 @@ bool PieceReader::refill() {
     special_[fill_ / 64] &= ~0ULL >> (64 - fill_ % 64);
   }
   return more;
-}
-
-bool PieceReader::next(Piece *p) {
-  for (;;) {
-    size_t avail = fill_ - start_;
-    size_t stop = start_ + (avail < kPieceMax ? avail : kPieceMax);
-    size_t nl = find_bit(lines_, start_, stop);
-    if (nl < stop || avail >= kPieceMax || (eof_ && avail > 0)) {
-      size_t end = nl < stop ? nl + 1 : stop;
-      *p = Piece{buf_ + start_, end - start_, special_, start_};
-      start_ = end;
-      return true;
-    }
-    if (eof_) return false;
-    refill();
-  }
 }
