@@ -163,6 +163,60 @@ def listing_inputs(work):
     return real
 
 
+def page_inputs(work):
+    """real-pages (about 50 MB of the HTML documentation of Debian packages) and the hostile set
+    (20 MB each)."""
+    pages = []
+    try:
+        root = debian(["git-doc", "postgresql-doc-15", "cmake-doc", "bash-doc"])
+        pages = sorted(glob.glob(os.path.join(root, "usr/share/doc/**/*.html"), recursive=True))
+    except (subprocess.CalledProcessError, OSError):
+        print("  (no Debian packages could be fetched: pages of this machine instead)")
+        pages = sorted(glob.glob("/usr/share/doc/**/*.html", recursive=True))
+    # Pages of every package in turn, until there are 50 MB, every eighth as a minifier leaves
+    # it, on one line.
+    by_package = {}
+    for p in pages:
+        by_package.setdefault(p.split("/usr/share/doc/")[-1].split("/")[0], []).append(p)
+    queues = [list(reversed(q)) for _, q in sorted(by_package.items())]
+    parts, size = [], 0
+    while size < 50 * MB and any(queues):
+        for q in queues:
+            if q and size < 50 * MB:
+                data = open(q.pop(), "rb").read()
+                if len(parts) % 8 == 7:
+                    data = data.replace(b"\r", b"").replace(b"\n", b" ")
+                parts.append(data)
+                size += len(data)
+    real = os.path.join(work, "real.html")
+    repeat_to(parts, 50 * MB, real)
+
+    n = 20 * MB
+    hostile = {
+        "lt": b"<" * n,
+        "lt-slash": b"</" * (n // 2),
+        "a-then-lt": b"<a" + b"<" * n,
+        "open-tag": b"<a href=" + b"x y=z " * (n // 6),
+        "open-comment": b"<!-- " + b"- -- --- x " * (n // 11),
+        "anchors": b"<a href=x>y</a>" * (n // 15),
+        "bold": b"<b>" * (n // 3),
+        "one-line": b"<td>cell</td><b>x</b> text, <i>more</i> " * (n // 40),
+    }
+    for name, data in hostile.items():
+        with open(os.path.join(work, name + ".html"), "wb") as f:
+            f.write(data)
+    return list(hostile)
+
+
+def bench_html(work):
+    print("html:")
+    hostile = page_inputs(work)
+    run = lambda p: [HTML, p] + COLORS
+    throughput("real-pages", run, os.path.join(work, "real.html"), 3, work)
+    for name in hostile:
+        throughput(name, run, os.path.join(work, name + ".html"), 8, work, scaling=2.2)
+
+
 def bench_listtint(work):
     print("listtint:")
     listing_inputs(work)
@@ -189,6 +243,11 @@ def startup_and_memory(work):
         figures.append(f"listtint {check('listtint start-up', c / c_cat, 1.0)}")
     print(line)
     print("  ratio: " + "; ".join(figures))
+    if ONLY in (None, "html"):
+        real = os.path.join(work, "real.html")
+        over = peak_kib([HTML, real] + COLORS) / 1024 - os.path.getsize(real) / MB
+        print(f"peak memory: html on {size_text(real)}: the file and "
+              f"{check('html memory', over, 4, ' MiB')}")
     if ONLY in (None, "listtint"):
         small, big = peak_kib([LISTTINT, page]), peak_kib([LISTTINT, os.path.join(work, "real.lst")])
         print(f"peak memory: listtint {small} KiB on {size_text(page)}, {big} KiB on 50 MB: "
@@ -200,6 +259,8 @@ def main():
     with tempfile.TemporaryDirectory() as tmp:
         work = os.environ.get("BENCH_WORK", tmp)
         os.makedirs(work, exist_ok=True)
+        if ONLY in (None, "html"):
+            bench_html(work)
         if ONLY in (None, "listtint"):
             bench_listtint(work)
         startup_and_memory(work)

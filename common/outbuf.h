@@ -15,19 +15,17 @@
 class Fmt {
  public:
   static constexpr int kMaxConv = 8;
-  static constexpr int kMaxText = 96;  // longer texts are copied from where they stand
-  // Zero bytes behind the copy of the text, so that a run is copied in one 16-byte move.
-  // make bench: 17% less time for html on real pages, 9% for listtint on real listings.
+  static constexpr int kMaxText = 96;
+  // A short format keeps a copy with zero bytes behind it, so that each run is copied in one
+  // 32-byte move. make bench: FIGURE
   static constexpr size_t kSlack = 32;
   constexpr Fmt(const char *text) : text_(text) {
     int at = 0, start = 0;  // at: scan position; start: of the current literal run
-    while (text[at]) {
+    for (; text[at]; at++) {
       if (text[at] == '%' && (text[at + 1] == 'd' || text[at + 1] == 's') && nconv_ < kMaxConv) {
         run_at_[nconv_] = start;
         run_len_[nconv_++] = at - start;
-        at += 2;
-        start = at;
-      } else {
+        start = at + 2;
         at++;
       }
     }
@@ -35,28 +33,31 @@ class Fmt {
     run_len_[nconv_] = at - start;
     size_ = at;
     compact_ = at <= kMaxText;
-    for (int k = 0; k <= nconv_; k++) compact_ = compact_ && run_len_[k] <= static_cast<int>(kSlack);
+    for (int k = 0; k <= nconv_; k++) compact_ = compact_ && run_len_[k] <= int{kSlack};
     for (int i = 0; i < at && compact_; i++) copy_[i] = text[i];
   }
 
  private:
   friend class OutBuf;
   const char *text_;
-  char copy_[kMaxText + kSlack] = {};  // the text and zero bytes, when it fits
+  char copy_[kMaxText + kSlack] = {};
   int run_at_[kMaxConv + 1] = {}, run_len_[kMaxConv + 1] = {};  // literal run before conversion k
-  int nconv_ = 0;
-  int size_ = 0;
-  bool compact_ = false;  // kept in copy_, and every run copied in one move
+  int nconv_ = 0, size_ = 0;
+  bool compact_ = false;  // copied, and every run fits one move
 };
 
-// A line number that keeps its decimal text, brought up to date when a row writes it: rows
-// repeat the current line's number, and from one row to the next it mostly grows by one, which
-// is a change of the last digits in place. make bench: FIGURE
+// A number that keeps its decimal text for the next row that writes it: rows repeat line
+// numbers, and from one row to the next a line number mostly stays or grows by one, which is a
+// change of its last digits in place. make bench: FIGURE
 class LineNumber {
  public:
   int64_t value() const { return value_; }
   void set(int64_t v) { value_ = v; }
   void next() { value_++; }
+  const LineNumber &of(int64_t v) {  // v, for a row
+    value_ = v;
+    return *this;
+  }
 
  private:
   friend class OutBuf;
@@ -64,93 +65,76 @@ class LineNumber {
     if (value_ == shown_) return;
     int k = len_ - 1;
     if (value_ == shown_ + 1 && shown_ >= 0) {
-      while (k >= 0 && text_[k] == '9') text_[k--] = '0';  // the nines at the end roll over
-      if (k >= 0) {
-        text_[k]++;
-        shown_ = value_;
-        return;
-      }
+      while (k >= 0 && text_[k] == '9') text_[k--] = '0';
+      if (k >= 0) text_[k]++;
     }
-    len_ = static_cast<int>(std::to_chars(text_, text_ + 20, value_).ptr - text_);
+    if (k < 0 || value_ != shown_ + 1 || shown_ < 0)  // a new digit, or another number
+      len_ = static_cast<int>(std::to_chars(text_, text_ + 20, value_).ptr - text_);
     shown_ = value_;
   }
   int64_t value_ = 0;
   mutable int64_t shown_ = 0;  // the number that text_ holds
   mutable int len_ = 1;
-  mutable char text_[24] = {'0'};  // 20 characters at most, and room to be copied in one move
+  mutable char text_[Fmt::kSlack] = {'0'};
+};
+
+// A text with at least Fmt::kSlack readable bytes behind it, copied in one move when short.
+// make bench: FIGURE
+struct PaddedText {
+  std::string_view text;
 };
 
 // Collects output and hands it to a descriptor in large writes, or keeps it in memory.
 class OutBuf {
  public:
-  // Writes into descriptor fd whenever the buffer fills, and on flush().
-  explicit OutBuf(int fd);
-  // Keeps everything written in memory, for tests and for short texts; view() shows it.
-  OutBuf();
+  explicit OutBuf(int fd);  // writes into fd whenever the buffer fills, and on flush()
+  OutBuf();                 // keeps everything in memory (view() shows it)
   ~OutBuf();
   OutBuf(const OutBuf &) = delete;
   OutBuf &operator=(const OutBuf &) = delete;
 
-  // Appends the bytes of s.
   void put(std::string_view s) {
-    if (s.size() > cap_ - len_) return put_slow(s);
-    if (s.empty()) return;
-    memcpy(data_ + len_, s.data(), s.size());
+    char *w = s.size() <= cap_ - len_ ? data_ + len_ : room(s.size());
+    if (!w || s.empty()) return;
+    memcpy(w, s.data(), s.size());
     len_ += s.size();
   }
-  // Appends fmt with its conversions replaced by args in order: integers for "%d", texts
-  // (std::string_view, or a zero-terminated char pointer) for "%s". A conversion with no
-  // argument writes nothing, an argument with no conversion is dropped.
+  // Appends fmt with its conversions replaced by args in order: integers, LineNumbers for "%d",
+  // texts (std::string_view, a zero-terminated char pointer, PaddedText) for "%s". A
+  // conversion with no argument writes nothing, an argument with no conversion is dropped.
   template <class... Args>
   void format(const Fmt &fmt, const Args &...args) {
     static_assert(sizeof...(Args) <= Fmt::kMaxConv, "too many arguments");
     size_t need = static_cast<size_t>(fmt.size_) + Fmt::kSlack + (bound(args) + ... + 0);
-    if (fmt.compact_ && fmt.nconv_ == static_cast<int>(sizeof...(Args)) && need <= cap_ - len_) {
-      // The usual row: straight stores, each literal run in one move from the copy.
-      char *w = data_ + len_, *start = w;
-      int k = 0;  // literal run, then its argument
-      ((memcpy(w, fmt.copy_ + fmt.run_at_[k], Fmt::kSlack), w += fmt.run_len_[k++], w = arg(w, args)),
-       ...);
+    char *w = need <= cap_ - len_ ? data_ + len_ : room(need), *start = w;
+    if (!w) return;
+    int k = 0;  // literal run, then its argument
+    if (fmt.compact_ && fmt.nconv_ == int{sizeof...(Args)}) {  // the usual row: straight stores
+      ((memcpy(w, fmt.copy_ + fmt.run_at_[k], Fmt::kSlack), w += fmt.run_len_[k++], w = arg(w, args)), ...);
       memcpy(w, fmt.copy_ + fmt.run_at_[k], Fmt::kSlack);
       w += fmt.run_len_[k];
-      len_ += static_cast<size_t>(w - start);
-      return;
+    } else {
+      ((w = run(w, fmt, k), w = k < fmt.nconv_ ? arg(w, args) : w, ++k), ...);
+      for (; k <= fmt.nconv_; k++) w = run(w, fmt, k);
     }
-    format_slow(fmt, {as_text_or_number(args)...});
+    len_ += static_cast<size_t>(w - start);
   }
 
-  // Writes out what is buffered (descriptor mode); false once any write has failed.
-  bool flush();
-  // errno of the first failed write (ENOMEM for memory mode), or 0.
-  int error() const { return error_; }
-  // Everything written so far (memory mode).
+  bool flush();                      // descriptor mode; false once any write has failed
+  int error() const { return error_; }  // errno of the first failure (ENOMEM too), or 0
   std::string_view view() const { return std::string_view(data_, len_); }
   std::string str() const { return std::string(view()); }
-  // Forgets what is buffered and not written.
-  void clear() { len_ = 0; }
+  void clear() { len_ = 0; }  // forgets what is buffered and not written
 
  private:
-  // A number or a text, for the slow path.
-  struct Arg {
-    bool is_text;
-    long long num;
-    std::string_view text;
-  };
-  template <class T>
-  static Arg as_text_or_number(const T &v) {
-    if constexpr (std::is_same_v<T, LineNumber>)
-      return {false, v.value(), {}};
-    else if constexpr (std::is_integral_v<T>)
-      return {false, static_cast<long long>(v), {}};
-    else
-      return {true, 0, std::string_view(v)};
-  }
   template <class T>
   static size_t bound(const T &v) {
     if constexpr (std::is_same_v<T, LineNumber>)
       return sizeof v.text_;
     else if constexpr (std::is_integral_v<T>)
       return 20;
+    else if constexpr (std::is_same_v<T, PaddedText>)
+      return v.text.size();
     else
       return std::string_view(v).size();
   }
@@ -161,25 +145,33 @@ class OutBuf {
       memcpy(w, v.text_, sizeof v.text_);
       return w + v.len_;
     } else if constexpr (std::is_integral_v<T>) {
-      // 32-bit arithmetic where the number fits, as most columns do.
-      if (v >= 0 && static_cast<unsigned long long>(v) <= 0xffffffffu)
+      if (v >= 0 && static_cast<unsigned long long>(v) <= 0xffffffffu)  // 32-bit arithmetic
         return std::to_chars(w, w + 20, static_cast<uint32_t>(v)).ptr;
       return std::to_chars(w, w + 20, v).ptr;
+    } else if constexpr (std::is_same_v<T, PaddedText>) {
+      if (v.text.size() <= Fmt::kSlack)
+        memcpy(w, v.text.data(), Fmt::kSlack);  // one move of a constant size
+      else
+        memcpy(w, v.text.data(), v.text.size());
+      return w + v.text.size();
     } else {
       std::string_view s(v);
       if (!s.empty()) memcpy(w, s.data(), s.size());
       return w + s.size();
     }
   }
-  void put_slow(std::string_view s);
-  void format_slow(const Fmt &fmt, std::initializer_list<Arg> args);
-  bool grow(size_t n);
+  static char *run(char *w, const Fmt &fmt, int k) {
+    auto n = static_cast<size_t>(fmt.run_len_[k]);
+    memcpy(w, fmt.text_ + fmt.run_at_[k], n);
+    return w + n;
+  }
+  // Room for n more bytes, after a flush or a larger buffer; null when there cannot be.
+  char *room(size_t n);
   bool write_all(const char *s, size_t n);
   int fd_;  // -1: memory mode
-  char *data_;
-  size_t len_;
-  size_t cap_;
-  int error_;
+  char *data_ = nullptr;
+  size_t len_ = 0, cap_ = 0;
+  int error_ = 0;
 };
 
 // Flushes out; when that fails, writes message with the reason (its one "%s") on err.

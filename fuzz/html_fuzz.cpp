@@ -1,9 +1,11 @@
-// Fuzzes the html scanner: any bytes give a well-formed stream, the same one twice.
+// Fuzzes the html scanner: any bytes give a well-formed stream, the same one twice, and the
+// same as the literal scan.
 #include <cstdint>
 #include <cstring>
 #include <map>
 #include <string>
 
+#include "html_reference.h"
 #include "htmlscan.h"
 #include "streamcheck.h"
 
@@ -77,10 +79,12 @@ void check_row(const std::string &line, int64_t lines) {
   if (label->second != color) stream_fault("color of " + label->second, line);
 }
 
-std::string scan(HtmlScanner &scanner, const char *data, int64_t size, const HtmlColors &c) {
+std::string scan(HtmlScanner &scanner, const char *data, int64_t size, const HtmlColors &c,
+                 std::string *errors = nullptr) {
   OutBuf out, err;
   scanner.reset();
   scanner.run(data, size, c, out, err);
+  if (errors) *errors = err.str();
   return out.str();
 }
 
@@ -92,9 +96,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   HtmlColors colors = html_colors_from_args(argv);
   const char *bytes = reinterpret_cast<const char *>(data);
   HtmlScanner scanner;
-  std::string stream = scan(scanner, bytes, static_cast<int64_t>(size), colors);
+  std::string errors;
+  std::string stream = scan(scanner, bytes, static_cast<int64_t>(size), colors, &errors);
   if (scan(scanner, bytes, static_cast<int64_t>(size), colors) != stream)
     stream_fault("second run differs", "");
+  ReferenceHtml ref(std::string(bytes, size), kNames);
+  if (ref.out != stream) stream_fault("differs from the literal scan", stream);
+  if (ref.err != errors) stream_fault("syntax messages differ from the literal scan", errors);
 
   int64_t lines = 1;
   for (size_t i = 0; i < size; i++) lines += data[i] == '\n';

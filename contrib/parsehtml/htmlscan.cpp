@@ -136,6 +136,7 @@ void HtmlScanner::reset() {
   bcnt = -1;
   line = 1;
   column = 0;
+  line_start_ = 0;
   end = 0;
   sline = 1, scolumn = 0;
   pre_sline = 1, pre_scolumn = 0;
@@ -154,6 +155,10 @@ void HtmlScanner::run(const char *buf, int64_t size, const HtmlColors &colors, O
   buf_ = buf;
   size_ = size > 0 ? size : 0;
   colors_ = colors;
+  color_store_.clear();
+  for (std::string_view c : colors.clr) color_store_.append(c).append(Fmt::kSlack, '\0');
+  for (size_t k = 0, at = 0; k < kHtmlColorCount; at += colors.clr[k++].size() + Fmt::kSlack)
+    color_[k] = PaddedText{std::string_view(color_store_).substr(at, colors.clr[k].size())};
   out_ = &out;
   err_ = &err;
   out.format(kOpening, colors[bgc_clr], colors[fgc_clr]);
@@ -162,31 +167,45 @@ void HtmlScanner::run(const char *buf, int64_t size, const HtmlColors &colors, O
 }
 
 void HtmlScanner::scan() {
+  const auto size = static_cast<size_t>(size_);
+  auto find = [&](char a, char b, char c) {
+    return static_cast<int64_t>(find_any(buf_, static_cast<size_t>(bcnt), size, a, b, c));
+  };
   for (bcnt = 0; bcnt < size_; bcnt++) {
-    // Skip to the next byte that can matter; the skipped ones only move the counters.
-    // In a comment that is one that can start "-->" (a carriage return ORed with 0x20 is '-').
-    if (inbracket != 1 || state == CMNT) {
-      size_t from = static_cast<size_t>(bcnt), size = static_cast<size_t>(size_);
-      auto next = static_cast<int64_t>(state == CMNT ? find_any(buf_, from, size, '-', '\r', '\n')
-                                                     : find_any(buf_, from, size, '<', '>', '\n'));
-      column += next - bcnt;
-      if (inbracket > 0 && state != CMNT) inbracket += next - bcnt;
-      bcnt = next;
+    // Skip to the next byte that can matter: the others only move the counters, and no newline
+    // is skipped. Outside a tag that is '<' or '>'; inside one, past its name, '>' alone, for a
+    // '<' there only counts.
+    if (state == CMNT) {
+      // Only "-->" matters, found at its last byte: '>' or 0x1e, which ORed with 0x20 is '>'
+      // (as a carriage return is '-').
+      bcnt = find('>', '\x1e', '\n');
       if (bcnt >= size_) break;
+      if (buf_[bcnt] == '\n') {
+        line++;
+        line_start_ = bcnt + 1;
+        continue;
+      }
+      if (!match(bcnt - 2, "-->", 3)) continue;
+      bcnt -= 2;
+      column = bcnt - line_start_ + 1;
+      out_->format(kRowCmnt, start_line_.of(sline), scolumn, end_line_.of(line), column + 3,
+                   color_[cmnt_clr]);
+      state = IDLE;
+    } else {
+      if (inbracket != 1) {
+        int64_t next = inbracket == 0 ? find('<', '>', '\n') : find('>', '\n', '\n');
+        if (inbracket > 0) inbracket += next - bcnt;
+        bcnt = next;
+        if (bcnt >= size_) break;
+      }
+      if (buf_[bcnt] == '\n') {
+        line++;
+        line_start_ = bcnt + 1;
+        continue;
+      }
+      column = bcnt - line_start_ + 1;
     }
     char ch = buf_[bcnt];
-    if (ch == '\n') {
-      line++;
-      column = 0;
-      continue;
-    }
-    column++;
-    if (state == CMNT) {
-      if (!match(bcnt, "-->", 3)) continue;
-      out_->format(kRowCmnt, sline, scolumn, line, column + 3,
-                   colors_[cmnt_clr]);
-      state = IDLE;
-    }
     if (ch == '<') {
       inbracket++;
     } else if (ch == '>') {
@@ -205,15 +224,20 @@ void HtmlScanner::tag_name() {
     bcnt++;
     if (byte_at(bcnt) == '\n') {
       line++;
-      column = 0;
-    } else {
-      column++;
+      line_start_ = bcnt + 1;
     }
+    column = bcnt - line_start_ + 1;
   }
-  // Only keywords whose first letter is this byte, folded, can match.
+  // Only keywords whose first letter is this byte, folded, can match, and no name matches two:
+  // the first that does is the one. The second byte tells most of them apart.
+  int second = byte_at(bcnt + 1);
   for (const Keyword *k : kByFirst[byte_at(bcnt) | 0x20]) {
     if (!k) break;
-    if (match(bcnt, k->word, k->len) && (!k->need_gt || byte_at(bcnt + 1) == '>')) state = k->state;
+    if (k->len == 1 ? !k->need_gt || second == '>'
+                    : (second | 0x20) == k->word[1] && match(bcnt + 2, k->word + 2, k->len - 2)) {
+      state = k->state;
+      break;
+    }
   }
   if (state == PRE && end == 0) {
     pre_sline = line;
@@ -239,31 +263,31 @@ void HtmlScanner::href_lookahead() {
 void HtmlScanner::close_tag() {
   if (inbracket == 0) syntax();
   for (const Row *r : kRowsOf[state])
-    if (r) out_->format(*r->fmt, sline, scolumn, line, column + 1, colors_[r->clr]);
+    if (r) out_->format(*r->fmt, start_line_.of(sline), scolumn, end_line_.of(line), column + 1, color_[r->clr]);
   if (state == PRE) {
     if (end == 0) {
-      out_->format(kRowPreOpen, line, column + 2, colors_[pre_clr],
-                   colors_[bgc_clr]);
+      out_->format(kRowPreOpen, end_line_.of(line), column + 2, color_[pre_clr],
+                   color_[bgc_clr]);
     } else {
-      out_->format(kRowPreBlock, pre_sline, pre_scolumn, line, column + 1,
-                   colors_[pre_clr]);
-      out_->format(kRowPreRest, line, column + 2, colors_[fgc_clr],
-                   colors_[bgc_clr]);
+      out_->format(kRowPreBlock, start_line_.of(pre_sline), pre_scolumn, end_line_.of(line), column + 1,
+                   color_[pre_clr]);
+      out_->format(kRowPreRest, end_line_.of(line), column + 2, color_[fgc_clr],
+                   color_[bgc_clr]);
     }
   } else if (state == A) {
     if (end == 0) {
       int64_t a_end = lnk_sline != 0 ? scolumn + 3 : column + 1;
-      out_->format(kRowA, sline, scolumn, line, a_end, colors_[a_clr]);
+      out_->format(kRowA, start_line_.of(sline), scolumn, end_line_.of(line), a_end, color_[a_clr]);
       url_sline = line;
       url_scolumn = column;
     } else {
       if (lnk_sline != 0)
-        out_->format(kRowLink, lnk_sline, lnk_scolumn + 1, line, url_scolumn,
-                     colors_[link_clr]);
-      out_->format(kRowUrl, url_sline, url_scolumn + 1, line, column - 3,
-                   colors_[url_clr]);
-      out_->format(kRowUrlLink, line, column - 3, line, column + 1,
-                   colors_[a_clr]);
+        out_->format(kRowLink, start_line_.of(lnk_sline), lnk_scolumn + 1, end_line_.of(line), url_scolumn,
+                     color_[link_clr]);
+      out_->format(kRowUrl, start_line_.of(url_sline), url_scolumn + 1, end_line_.of(line), column - 3,
+                   color_[url_clr]);
+      out_->format(kRowUrlLink, start_line_.of(line), column - 3, end_line_.of(line), column + 1,
+                   color_[a_clr]);
     }
   }
   end = 0;

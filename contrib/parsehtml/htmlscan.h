@@ -3,6 +3,7 @@
 #define ILVO_HTMLSCAN_H
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "outbuf.h"
@@ -124,12 +125,16 @@ class HtmlScanner {
   const char *buf_;  // the input; bytes past size_ read as zero
   int64_t size_;
   HtmlColors colors_;
+  std::string color_store_;            // the colors, each followed by Fmt::kSlack zero bytes
+  PaddedText color_[kHtmlColorCount];  // each color in color_store_
+  LineNumber start_line_, end_line_;   // the line numbers of rows, kept in decimal
   OutBuf *out_;
   OutBuf *err_;
 
   int state;
   int64_t bcnt;  // index of the byte being handled
   int64_t line, column;
+  int64_t line_start_;  // index of the current line's first byte: column is bcnt - line_start_ + 1
   int end;  // 1 inside a closing tag
   int64_t sline, scolumn;
   int64_t pre_sline, pre_scolumn;
