@@ -51,22 +51,6 @@ TEST(OutBuf, FormatsNumbersAndTexts) {
                          std::string("ab\0c\n", 5) + powers + "abc1.");
 }
 
-TEST(OutBuf, LineNumbersCountUpAndJump) {
-  // Up by one across every power of ten, jumps both ways, below zero and back, and a padded text.
-  OutBuf b;
-  LineNumber n;
-  std::string want;
-  const long long starts[] = {-3, 8, 98, 999998, 9999999998LL, 999999999999999998LL, 41, 7};
-  for (long long from : starts) {
-    for (long long v = from; v < from + 4; v++) {
-      b.format("%d,%s;", n.of(v), PaddedText{std::string_view("cyan\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0"
-                                                               "\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 4)});
-      want += std::to_string(v) + ",cyan;";
-    }
-  }
-  EXPECT_EQ(b.str(), want);
-}
-
 TEST(OutBuf, LongFormatsAndTextsAreCopiedWhole) {
   // Literal runs longer than a one-move copy, a format too long to keep a copy of, and a text
   // argument longer than the whole buffer of a descriptor.

@@ -33,7 +33,7 @@ int marker_kind_at(const char *p) {
 }  // namespace
 
 void ListTint::reset() {
-  lineno_.set(0);
+  lineno_ = 0;
   saved_.clear();
 }
 

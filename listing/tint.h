@@ -40,7 +40,7 @@ class ListTint {
   // The piece is only read, never copied. Inline, so that a piece without a backslash, most of
   // many listings, costs the reader's loop no call. make bench: FIGURE
   void piece(const Piece &p, OutBuf &out) {
-    lineno_.next();
+    lineno_++;
     size_t n = p.n < kPieceMax ? p.n : kPieceMax;
     // Every marker starts with a backslash, and the text ends at its first zero byte.
     size_t first = find_bit(p.special, p.offset, p.offset + n) - p.offset;
@@ -86,7 +86,7 @@ class ListTint {
   uint16_t count_[kWords];  // Fenwick tree, from 1, of the removed bytes of each word
   int words_ = 0;               // words of the piece
 
-  LineNumber lineno_;  // line counter; 64 bits so that no input can overflow it
+  int64_t lineno_;  // line counter; 64 bits so that no input can overflow it
   OutBuf saved_;       // "[line,column]" of the last comment opener left open, or nothing
 };
 

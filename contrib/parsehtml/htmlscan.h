@@ -3,7 +3,6 @@
 #define ILVO_HTMLSCAN_H
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 
 #include "outbuf.h"
@@ -125,9 +124,6 @@ class HtmlScanner {
   const char *buf_;  // the input; bytes past size_ read as zero
   int64_t size_;
   HtmlColors colors_;
-  std::string color_store_;            // the colors, each followed by Fmt::kSlack zero bytes
-  PaddedText color_[kHtmlColorCount];  // each color in color_store_
-  LineNumber start_line_, end_line_;   // the line numbers of rows, kept in decimal
   OutBuf *out_;
   OutBuf *err_;
 
