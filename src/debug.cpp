@@ -18,7 +18,6 @@ FILE *orig_stderr = nullptr;  // the process's own standard error stream, never 
 
 const char kOpenFailed[] = "%s : %s (%s)\n";
 const char kPopenFailed[] = "%s : %s";
-const char kNotStderr[] = "pstream is not stderr!!\n";
 const char kClosing[] = "%s=0x%x\n";
 const char kTruncFlags[] = "(O_WRONLY | O_CREAT | O_TRUNC)";
 const char kAppendFlags[] = "(O_WRONLY | O_CREAT | O_APPEND)";
@@ -100,7 +99,6 @@ void pipe_form(const char *name, const char *value, const DebugValue &v) {
       point_stderr_at(fileno(p));
       pstream = p;
       stderr = pstream;
-      if (pstream != stderr) fputs(kNotStderr, stdout);
     }
   }
 
