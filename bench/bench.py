@@ -5,7 +5,9 @@ cat runs alternate, and a figure is the median of the pairwise ratios.
 
 Usage: bench.py BUILD_DIR [html|listtint]   (make bench builds the release programs first)
 Environment: BENCH_PAIRS (default 11), BENCH_RUNS (start-up runs, default 200), BENCH_WORK (a
-folder that keeps the inputs, for a profiler; by default they go when the run ends)."""
+folder that keeps the inputs, for a profiler; by default they go when the run ends),
+BENCH_COMPARE (another build folder: every input's stream and messages must be the same from
+its programs, as when a change must keep the output)."""
 import glob
 import os
 import random
@@ -116,9 +118,21 @@ def stream_of(cmd, out):
     return out
 
 
+def same_output(cmd, other):
+    """Whether the programs of the build folder other write what cmd writes."""
+    theirs = [p.replace(BUILD, other, 1) if p.startswith(BUILD) else p for p in cmd]
+    run = lambda c: subprocess.run(c, capture_output=True, check=False)
+    a, b = run(cmd), run(theirs)
+    return (a.stdout, a.stderr, a.returncode) == (b.stdout, b.stderr, b.returncode)
+
+
 def throughput(name, cmd_of, path, limit, work, scaling=None):
     """One input: the filter against cat of the larger of the input and its stream."""
     cmd = cmd_of(path)
+    other = os.environ.get("BENCH_COMPARE")
+    if other and not same_output(cmd, other):
+        missed.append(name + " output")
+        print(f"  {name}: the output differs from {other}'s")
     stream = stream_of(cmd, os.path.join(work, name + ".stream"))
     base = stream if os.path.getsize(stream) > os.path.getsize(path) else path
     of = "cat of the stream" if base == stream else "cat"
