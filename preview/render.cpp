@@ -2,7 +2,9 @@
 #include "render.h"
 
 #include <algorithm>
-#include <vector>
+#include <string>
+
+#include "visible.h"
 
 namespace {
 
@@ -13,13 +15,16 @@ const Fmt kAnsi256Bg = "\x1b[48;5;%dm";
 const char kAnsiDefaultFg[] = "\x1b[39m";
 const char kAnsiDefaultBg[] = "\x1b[49m";
 const char kAnsiReset[] = "\x1b[0m";
+const Fmt kAnsiVisible = "\x1b[7m%s\x1b[27m";  // a control character's visible form, reversed
 const Fmt kPageHead =
     "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>%s</title>\n"
     "<style>body { color: %s; background: %s; margin: 0; }\n"
-    "pre { font-family: monospace; margin: 0; padding: 1em; }</style>\n</head>\n<body><pre>";
+    "pre { font-family: monospace; margin: 0; padding: 1em; }\n"
+    ".ctl { outline: 1px dotted; opacity: 0.7; }</style>\n</head>\n<body><pre>";
 const char kPageTail[] = "</pre></body>\n</html>\n";
 const Fmt kSpanOpen = "<span style=\"%s\">";
 const char kSpanClose[] = "</span>";
+const Fmt kPageVisible = "<span class=\"ctl\">%s</span>";
 
 // A color as CSS "#rrggbb".
 std::string css(const Color &c) {
@@ -38,43 +43,74 @@ int cube(const Color &c) {
   return 16 + 36 * step(c.r) + 6 * step(c.g) + step(c.b);
 }
 
+// The text with the characters that HTML gives a meaning to escaped.
+std::string escape(std::string_view s) {
+  std::string e;
+  e.reserve(s.size());
+  for (char ch : s) {
+    switch (ch) {
+      case '&': e += "&amp;"; break;
+      case '<': e += "&lt;"; break;
+      case '>': e += "&gt;"; break;
+      case '"': e += "&quot;"; break;
+      default: e += ch;
+    }
+  }
+  return e;
+}
+
+// Whether byte c, printable ASCII or a tab, is written as it stands in the form.
+bool as_is(unsigned char c, bool html) {
+  if (c < 0x20 ? c != '\t' : c >= 0x7f) return false;
+  return !html || (c != '&' && c != '<' && c != '>' && c != '"');
+}
+
 // Writes runs of equal colors, merging neighbours, in one of the forms.
 class Writer {
  public:
-  Writer(Format f, const Coloring &c, const char *title, OutBuf &out)
-      : format_(f), dfg_(c.fg), dbg_(c.bg), out_(out) {
-    if (format_ == Format::kHtml) {
-      std::string t = escape(title);
-      out_.format(kPageHead, t.c_str(),
-                  css(dfg_.set ? dfg_ : Color{true, 0xe5, 0xe5, 0xe5}).c_str(),
-                  css(dbg_.set ? dbg_ : Color{true, 0, 0, 0}).c_str());
-    }
+  Writer(Format f, const Coloring &c, std::string_view title, std::string_view text, OutBuf &out)
+      : format_(f), html_(f == Format::kHtml), dfg_(c.fg), dbg_(c.bg), text_(text), out_(out) {
+    if (html_)
+      out_.format(kPageHead, escape(visible(title)),
+                  css(dfg_.set ? dfg_ : Color{true, 0xe5, 0xe5, 0xe5}),
+                  css(dbg_.set ? dbg_ : Color{true, 0, 0, 0}));
   }
 
-  // Text that shows in fg on bg, where "none" means the default colors.
-  void run(std::string_view text, Color fg, Color bg) {
+  // The characters that start in [start, end), in fg on bg, where "none" means the defaults.
+  // A character that goes on past end is written whole here.
+  void run(size_t start, size_t end, Color fg, Color bg) {
     if (!fg.set) fg = dfg_;
     if (!bg.set) bg = dbg_;
-    if (format_ == Format::kHtml) return html(text, fg, bg);
-    while (!text.empty()) {
-      size_t nl = text.find('\n');
-      std::string_view piece = text.substr(0, nl);
-      if (!piece.empty()) {
-        if (fg != shown_fg_) ansi(fg, true);
-        if (bg != shown_bg_) ansi(bg, false);
-        out_.put(piece);
+    size_t i = std::max(start, next_);
+    while (i < end) {
+      auto c = static_cast<unsigned char>(text_[i]);
+      if (c == '\n' || (c == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n')) {
+        if (c == '\n') newline();
+        i++;
+        continue;
       }
-      if (nl == std::string_view::npos) break;
-      // Reset before the line end, so that no background runs on to the window's edge.
-      if (shown_fg_.set || shown_bg_.set) out_.put(kAnsiReset);
-      shown_fg_ = shown_bg_ = Color{};
-      out_.put("\n");
-      text.remove_prefix(nl + 1);
+      colors(fg, bg);
+      size_t j = i;
+      while (j < end && as_is(static_cast<unsigned char>(text_[j]), html_)) j++;
+      if (j > i) {
+        out_.put(text_.substr(i, j - i));
+        i = j;
+        continue;
+      }
+      Shown how;
+      size_t n = char_at(text_, i, &how);
+      std::string_view ch = text_.substr(i, n);
+      if (how == Shown::kPlain)
+        out_.put(html_ ? escape(ch) : std::string(ch));
+      else
+        out_.format(html_ ? kPageVisible : kAnsiVisible, html_ ? escape(visible_form(ch, how)) : visible_form(ch, how));
+      i += n;
     }
+    next_ = i;
   }
 
   void finish() {
-    if (format_ == Format::kHtml) {
+    if (html_) {
       if (open_) out_.put(kSpanClose);
       out_.put(kPageTail);
     } else if (shown_fg_.set || shown_bg_.set) {
@@ -83,6 +119,36 @@ class Writer {
   }
 
  private:
+  void newline() {
+    if (!html_ && (shown_fg_.set || shown_bg_.set)) {
+      // Reset before the line end, so that no background runs on to the window's edge.
+      out_.put(kAnsiReset);
+      shown_fg_ = shown_bg_ = Color{};
+    }
+    out_.put("\n");
+  }
+
+  // Makes fg on bg the colors of what is written next.
+  void colors(const Color &fg, const Color &bg) {
+    if (!html_) {
+      if (fg != shown_fg_) ansi(fg, true);
+      if (bg != shown_bg_) ansi(bg, false);
+      return;
+    }
+    if (open_ && fg == span_fg_ && bg == span_bg_) return;
+    if (!open_ && fg == dfg_ && bg == dbg_) return;
+    if (open_) out_.put(kSpanClose);
+    open_ = fg != dfg_ || bg != dbg_;
+    if (open_) {
+      std::string style;
+      if (fg != dfg_ && fg.set) style += "color: " + css(fg) + ";";
+      if (bg != dbg_ && bg.set) style += std::string(style.empty() ? "" : " ") + "background: " + css(bg) + ";";
+      out_.format(kSpanOpen, style);
+    }
+    span_fg_ = fg;
+    span_bg_ = bg;
+  }
+
   void ansi(const Color &c, bool fore) {
     if (!c.set)
       out_.put(fore ? kAnsiDefaultFg : kAnsiDefaultBg);
@@ -93,64 +159,25 @@ class Writer {
     (fore ? shown_fg_ : shown_bg_) = c;
   }
 
-  void html(std::string_view text, const Color &fg, const Color &bg) {
-    if (!open_ || fg != span_fg_ || bg != span_bg_) {
-      if (open_) out_.put(kSpanClose);
-      open_ = fg != dfg_ || bg != dbg_;
-      if (open_) {
-        std::string style;
-        if (fg != dfg_ && fg.set) style += "color: " + css(fg) + ";";
-        if (bg != dbg_ && bg.set)
-          style += std::string(style.empty() ? "" : " ") + "background: " + css(bg) + ";";
-        out_.format(kSpanOpen, style.c_str());
-      }
-      span_fg_ = fg;
-      span_bg_ = bg;
-    }
-    std::string e = escape(text);
-    out_.put(e);
-  }
-
-  static std::string escape(std::string_view s) {
-    std::string e;
-    e.reserve(s.size());
-    for (char ch : s) {
-      switch (ch) {
-        case '&':
-          e += "&amp;";
-          break;
-        case '<':
-          e += "&lt;";
-          break;
-        case '>':
-          e += "&gt;";
-          break;
-        case '"':
-          e += "&quot;";
-          break;
-        default:
-          e += ch;
-      }
-    }
-    return e;
-  }
-
   Format format_;
+  bool html_;
   Color dfg_, dbg_;  // the colors of bare text
+  std::string_view text_;
   OutBuf &out_;
+  size_t next_ = 0;            // the first byte not yet written: a character may cross runs
   Color shown_fg_, shown_bg_;  // ANSI: the colors the terminal shows now; none: its own
   bool open_ = false;          // HTML: a span is open
-  Color span_fg_, span_bg_;    // HTML: the colors of the open span, or of the bare text
+  Color span_fg_, span_bg_;    // HTML: the colors of the open span
 };
 
 }  // namespace
 
-void Sweep::Layer::add(size_t area) {
+void Sweep::Layer::add(uint32_t area) {
   heap_.push_back(area);
   std::push_heap(heap_.begin(), heap_.end());
 }
 
-void Sweep::Layer::remove(size_t area) {
+void Sweep::Layer::remove(uint32_t area) {
   gone_.push_back(area);
   std::push_heap(gone_.begin(), gone_.end());
 }
@@ -166,21 +193,30 @@ long Sweep::Layer::top() {
   return heap_.empty() ? -1 : static_cast<long>(heap_.front());
 }
 
+size_t Sweep::start_of(uint32_t k) const {
+  return std::min(c_.areas[k].start, size_);
+}
+
+size_t Sweep::end_of(uint32_t k) const {
+  return std::min(c_.areas[k].end, size_);
+}
+
 Sweep::Sweep(const Coloring &c, size_t size) : c_(c), size_(size) {
-  events_.reserve(c.areas.size() * 2);
-  for (size_t k = 0; k < c.areas.size(); k++) {  // k: area, in stream order
-    size_t start = std::min(c.areas[k].start, size), end = std::min(c.areas[k].end, size);
-    if (start >= end) continue;
-    events_.push_back({start, k, true});
-    events_.push_back({end, k, false});
-  }
-  std::sort(events_.begin(), events_.end(),
-            [](const Event &a, const Event &b) { return a.at < b.at; });
+  for (size_t k = 0; k < c.areas.size(); k++)  // k: area, in stream order
+    if (start_of(static_cast<uint32_t>(k)) < end_of(static_cast<uint32_t>(k)))
+      by_start_.push_back(static_cast<uint32_t>(k));
+  by_end_ = by_start_;
+  std::sort(by_start_.begin(), by_start_.end(),
+            [this](uint32_t a, uint32_t b) { return start_of(a) < start_of(b); });
+  std::sort(by_end_.begin(), by_end_.end(),
+            [this](uint32_t a, uint32_t b) { return end_of(a) < end_of(b); });
 }
 
 bool Sweep::next(size_t *start, size_t *end, Color *fg, Color *bg) {
   for (;;) {
-    size_t at = e_ < events_.size() ? events_[e_].at : size_;
+    size_t at = size_;  // the next boundary
+    if (s_ < by_start_.size()) at = std::min(at, start_of(by_start_[s_]));
+    if (e_ < by_end_.size()) at = std::min(at, end_of(by_end_[e_]));
     if (at > pos_) {
       long f = fg_.top(), b = bg_.top();
       *start = pos_;
@@ -190,21 +226,22 @@ bool Sweep::next(size_t *start, size_t *end, Color *fg, Color *bg) {
       pos_ = at;
       return true;
     }
-    if (e_ == events_.size()) return false;
-    const Event &ev = events_[e_++];
-    const Area &a = c_.areas[ev.area];
+    if (pos_ == size_ && s_ == by_start_.size() && e_ == by_end_.size()) return false;
     // An area's "" leaves its layer to the areas beneath.
-    if (a.fg.set) ev.starts ? fg_.add(ev.area) : fg_.remove(ev.area);
-    if (a.bg.set) ev.starts ? bg_.add(ev.area) : bg_.remove(ev.area);
+    bool starts = s_ < by_start_.size() && start_of(by_start_[s_]) == at;
+    uint32_t k = starts ? by_start_[s_++] : by_end_[e_++];
+    const Area &a = c_.areas[k];
+    if (a.fg.set) starts ? fg_.add(k) : fg_.remove(k);
+    if (a.bg.set) starts ? bg_.add(k) : bg_.remove(k);
   }
 }
 
-void render(std::string_view text, const Coloring &c, Format format, const char *title,
+void render(std::string_view text, const Coloring &c, Format format, std::string_view title,
             OutBuf &out) {
-  Writer w(format, c, title, out);
+  Writer w(format, c, title, text, out);
   Sweep sweep(c, text.size());
   size_t start, end;
   Color fg, bg;
-  while (sweep.next(&start, &end, &fg, &bg)) w.run(text.substr(start, end - start), fg, bg);
+  while (sweep.next(&start, &end, &fg, &bg)) w.run(start, end, fg, bg);
   w.finish();
 }

@@ -2,6 +2,7 @@
 #ifndef ILVO_PREVIEW_RENDER_H
 #define ILVO_PREVIEW_RENDER_H
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -19,33 +20,33 @@ class Sweep {
   bool next(size_t *start, size_t *end, Color *fg, Color *bg);
 
  private:
-  struct Event {
-    size_t at, area;
-    bool starts;
-  };
   // The latest area in force in one layer (foreground or background).
   class Layer {
    public:
-    void add(size_t area);
-    void remove(size_t area);
+    void add(uint32_t area);
+    void remove(uint32_t area);
     long top();  // -1: none
 
    private:
-    std::vector<size_t> heap_, gone_;  // max-heaps: areas started, and those ended
+    std::vector<uint32_t> heap_, gone_;  // max-heaps: areas started, and those ended
   };
+  size_t start_of(uint32_t k) const;
+  size_t end_of(uint32_t k) const;
 
   const Coloring &c_;
   size_t size_;
-  std::vector<Event> events_;  // area boundaries in source order
-  size_t e_ = 0;               // next event
-  size_t pos_ = 0;             // first byte not yet walked
+  std::vector<uint32_t> by_start_, by_end_;  // the areas that cover a byte, by start and by end
+  size_t s_ = 0, e_ = 0;                     // the next of each
+  size_t pos_ = 0;                           // first byte not yet walked
   Layer fg_, bg_;
 };
 
 // Writes text with the colors that c gives each byte: a later area wins over an earlier one,
-// an area's "" lets the color underneath show, and bare text takes c.fg and c.bg.
-// title names the page in the HTML form.
-void render(std::string_view text, const Coloring &c, Format format, const char *title,
+// an area's "" lets the color underneath show, and bare text takes c.fg and c.bg. Control
+// characters and bytes that are no UTF-8 show in visible form (see visible.h), reversed or
+// marked; a carriage return before a newline does not show. title names the page in the HTML
+// form.
+void render(std::string_view text, const Coloring &c, Format format, std::string_view title,
             OutBuf &out);
 
 #endif

@@ -4,12 +4,15 @@
 #include <algorithm>
 #include <cctype>
 
+#include "visible.h"
+
 namespace {
 
 const Fmt kBadCommand = "ilvo_preview: %s:%d: unknown command '%s'\n";
 const Fmt kBadColor = "ilvo_preview: %s:%d: unknown color '%s'\n";
 const Fmt kBadRange = "ilvo_preview: %s:%d: cannot read the range '%s'\n";
 const Fmt kMsg = "%s\n";
+const char *const kMarkers[] = {"\\*(+K", "\\*(-K", "\\*(+C", "\\*(-C"};
 
 struct Named {
   const char *name;
@@ -79,84 +82,6 @@ bool take_position(std::string_view &s, int64_t *ln, int64_t *col) {
   return true;
 }
 
-struct Stream {
-  const LineTable &lines;
-  const char *name;
-  OutBuf &err;
-  Coloring out;
-  int64_t lineno = 0;
-
-  void color_word(std::string_view word, Color *c) {
-    if (!parse_color(word, c)) {
-      err.format(kBadColor, name, lineno, std::string(word).c_str());
-      *c = Color{};
-    }
-  }
-
-  // A command that starts with a range: "1,$ ca", "[l,c],[l,c]ca FG BG", "[l,c],$ca FG BG".
-  void area(std::string_view cmd) {
-    std::string_view rest = cmd;
-    size_t start = 0, end = lines.size();
-    bool whole = false;
-    int64_t l1, c1, l2, c2;
-    if (rest.substr(0, 3) == "1,$") {
-      whole = true;
-      rest.remove_prefix(3);
-    } else if (take_position(rest, &l1, &c1) && !rest.empty() && rest.front() == ',') {
-      rest.remove_prefix(1);
-      start = lines.offset(l1, c1);
-      if (!rest.empty() && rest.front() == '$')
-        rest.remove_prefix(1);
-      else if (take_position(rest, &l2, &c2))
-        end = lines.offset(l2, c2);
-      else
-        return (void)err.format(kBadRange, name, lineno, std::string(cmd).c_str());
-    } else {
-      return (void)err.format(kBadRange, name, lineno, std::string(cmd).c_str());
-    }
-    rest = trim(rest);
-    if (rest.substr(0, 2) != "ca")
-      return (void)err.format(kBadCommand, name, lineno, std::string(cmd).c_str());
-    std::vector<std::string_view> words;
-    for (std::string_view w : split_outside_quotes(trim(rest.substr(2)), ' '))
-      if (!w.empty()) words.push_back(w);
-    if (words.empty() && whole) {
-      out = Coloring{};  // the whole file afresh
-      return;
-    }
-    if (words.size() != 2)
-      return (void)err.format(kBadCommand, name, lineno, std::string(cmd).c_str());
-    Area a{start, end, Color{}, Color{}};
-    color_word(words[0], &a.fg);
-    color_word(words[1], &a.bg);
-    if (a.end > a.start) out.areas.push_back(a);
-  }
-
-  void command(std::string_view cmd) {
-    cmd = trim(cmd);
-    if (cmd.empty()) return;
-    if (cmd.substr(0, 4) == "fgc " || cmd.substr(0, 4) == "bgc ") {
-      color_word(trim(cmd.substr(4)), cmd[0] == 'f' ? &out.fg : &out.bg);
-    } else if (cmd.substr(0, 3) == "msg" && (cmd.size() == 3 || cmd[3] == ' ')) {
-      std::string_view text = trim(cmd.substr(3));
-      if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'')
-        text = text.substr(1, text.size() - 2);
-      err.format(kMsg, std::string(text).c_str());
-    } else if (cmd.front() == '[' || cmd.front() == '1' || cmd.front() == ',') {
-      area(cmd);
-    } else {
-      err.format(kBadCommand, name, lineno, std::string(cmd).c_str());
-    }
-  }
-
-  void line(std::string_view text) {
-    lineno++;
-    // A label, " # word", ends a line; a '#' inside quotes is part of a color.
-    std::vector<std::string_view> parts = split_outside_quotes(text, '#');
-    for (std::string_view cmd : split_outside_quotes(parts[0], ';')) command(cmd);
-  }
-};
-
 }  // namespace
 
 bool parse_color(std::string_view word, Color *out) {
@@ -203,15 +128,111 @@ size_t LineTable::offset(int64_t ln, int64_t col) const {
                                                        : stop;
 }
 
+void StreamReader::problem(const Fmt &fmt, std::string_view text) {
+  err_.format(fmt, visible(name_), lineno_, visible(text));
+}
+
+void StreamReader::color_word(std::string_view word, Color *c) {
+  if (!parse_color(word, c)) {
+    problem(kBadColor, word);
+    *c = Color{};
+  }
+}
+
+// A command that starts with a range: "1,$ ca", "[l,c],[l,c]ca FG BG", "[l,c],$ca FG BG", and
+// ",[l,c]ca FG BG", whose start is empty (listtint writes it for a comment that ends before any
+// starts): from the start of the file.
+void StreamReader::area(std::string_view cmd) {
+  std::string_view rest = cmd;
+  size_t start = 0, end = lines_.size();
+  bool whole = false;
+  int64_t l1, c1, l2, c2;
+  if (rest.substr(0, 3) == "1,$") {
+    whole = true;
+    rest.remove_prefix(3);
+  } else if (!rest.empty() && rest.front() == ',') {
+    rest.remove_prefix(1);
+    if (!take_position(rest, &l2, &c2)) return problem(kBadRange, cmd);
+    end = lines_.offset(l2, c2);
+  } else if (take_position(rest, &l1, &c1) && !rest.empty() && rest.front() == ',') {
+    rest.remove_prefix(1);
+    start = lines_.offset(l1, c1);
+    if (!rest.empty() && rest.front() == '$')
+      rest.remove_prefix(1);
+    else if (take_position(rest, &l2, &c2))
+      end = lines_.offset(l2, c2);
+    else
+      return problem(kBadRange, cmd);
+  } else {
+    return problem(kBadRange, cmd);
+  }
+  rest = trim(rest);
+  if (rest.substr(0, 2) != "ca") return problem(kBadCommand, cmd);
+  std::vector<std::string_view> words;
+  for (std::string_view w : split_outside_quotes(trim(rest.substr(2)), ' '))
+    if (!w.empty()) words.push_back(w);
+  if (words.empty() && whole) {
+    out_ = Coloring{};  // the whole file afresh
+    return;
+  }
+  if (words.size() != 2) return problem(kBadCommand, cmd);
+  Area a{start, end, Color{}, Color{}};
+  color_word(words[0], &a.fg);
+  color_word(words[1], &a.bg);
+  if (a.end > a.start) out_.areas.push_back(a);
+}
+
+void StreamReader::command(std::string_view cmd) {
+  cmd = trim(cmd);
+  if (cmd.empty()) return;
+  if (cmd.substr(0, 4) == "fgc " || cmd.substr(0, 4) == "bgc ") {
+    color_word(trim(cmd.substr(4)), cmd[0] == 'f' ? &out_.fg : &out_.bg);
+  } else if (cmd.substr(0, 3) == "msg" && (cmd.size() == 3 || cmd[3] == ' ')) {
+    std::string_view text = trim(cmd.substr(3));
+    if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'')
+      text = text.substr(1, text.size() - 2);
+    err_.format(kMsg, visible(text));
+  } else if (cmd.front() == '[' || cmd.front() == '1' || cmd.front() == ',') {
+    area(cmd);
+  } else {
+    problem(kBadCommand, cmd);
+  }
+}
+
+void StreamReader::line(std::string_view text) {
+  lineno_++;
+  // A label, " # word", ends a line; a '#' inside quotes is part of a color.
+  std::vector<std::string_view> parts = split_outside_quotes(text, '#');
+  for (std::string_view cmd : split_outside_quotes(parts[0], ';')) command(cmd);
+}
+
 Coloring read_stream(std::string_view stream, const LineTable &lines, const char *name,
                      OutBuf &err) {
-  Stream s{lines, name, err, Coloring{}};
+  StreamReader r(lines, name, err);
   size_t at = 0;
   while (at < stream.size()) {
     size_t nl = stream.find('\n', at);
     if (nl == std::string_view::npos) nl = stream.size();
-    s.line(stream.substr(at, nl - at));
+    r.line(stream.substr(at, nl - at));
     at = nl + 1;
   }
-  return s.out;
+  return r.coloring();
+}
+
+std::string without_markers(std::string_view listing) {
+  std::string out;
+  out.reserve(listing.size());
+  for (size_t at = 0; at < listing.size();) {
+    size_t nl = listing.find('\n', at);
+    size_t stop = nl == std::string_view::npos ? listing.size() : nl + 1;
+    std::string line(listing.substr(at, stop - at));
+    for (bool found = true; found;) {  // until no marker is left, formed ones included
+      found = false;
+      for (const char *m : kMarkers)
+        for (size_t k; (k = line.find(m)) != std::string::npos; found = true) line.erase(k, 5);
+    }
+    out += line;
+    at = stop;
+  }
+  return out;
 }

@@ -50,9 +50,39 @@ struct Coloring {
   Color fg, bg;
 };
 
-// Runs every command of stream against the source's lines. Problems are reported on err as
-// "ilvo_preview: NAME:LINE: reason" and the command is skipped; msg texts go to err as well.
+// Runs the commands of a stream, line by line as they come, against the source's lines.
+// Problems are reported on err as "ilvo_preview: NAME:LINE: reason" and the command is skipped;
+// msg texts go to err as well. Every text from the stream reaches err in visible form.
+class StreamReader {
+ public:
+  StreamReader(const LineTable &lines, std::string_view name, OutBuf &err)
+      : lines_(lines), name_(name), err_(err) {}
+  // The next line of the stream, without its newline.
+  void line(std::string_view text);
+  const Coloring &coloring() const { return out_; }
+  int64_t lines_read() const { return lineno_; }
+
+ private:
+  void command(std::string_view cmd);
+  void area(std::string_view cmd);
+  void color_word(std::string_view word, Color *c);
+  void problem(const Fmt &fmt, std::string_view text);
+  const LineTable &lines_;
+  std::string_view name_;
+  OutBuf &err_;
+  Coloring out_;
+  int64_t lineno_ = 0;
+};
+
+// The whole of a stream held in memory, for tests.
 Coloring read_stream(std::string_view stream, const LineTable &lines, const char *name,
                      OutBuf &err);
+
+// The opening line that listtint writes, by which a stream tells it colors a marked listing.
+constexpr std::string_view kListingOpening = "1,$ca;fgc green; bgc black; fgc green ";
+
+// A marked listing as the editor shows it: every keyword and comment marker taken out of each
+// line (also those that taking out others forms), the rest as it stands.
+std::string without_markers(std::string_view listing);
 
 #endif

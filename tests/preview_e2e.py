@@ -1,12 +1,16 @@
 #!/usr/bin/env python3
-"""Colors the sample page with html, shows it with ilvo_preview --format html, parses the page
-back and checks that constructs show in their colors. Usage: preview_e2e.py HTML PREVIEW PAGE"""
+"""Colors the sample page with html and the sample listing with listtint, shows each with
+ilvo_preview --format html, parses the page back and checks that constructs show in their
+colors; and that the preview will not wait on a terminal for its stream.
+Usage: preview_e2e.py HTML LISTTINT PREVIEW PAGE LISTING"""
 import html.parser
+import os
+import pty
 import re
 import subprocess
 import sys
 
-HTML, PREVIEW, PAGE = sys.argv[1:4]
+HTML, LISTTINT, PREVIEW, PAGE, LISTING = sys.argv[1:6]
 NAMES = ("fgc bgc link url html body pre title center a h1 h2 h3 h4 ul li ol img hr br form select "
          "option cmnt b td tr th table caption em i blockquote p font head").split()
 # A distinct numeric color for every argument: red channel 1..36. Numeric colors are quoted in
@@ -49,9 +53,15 @@ class Reader(html.parser.HTMLParser):
         self.fg.extend([fg] * len(data))
 
 
-r = Reader()
-r.body_fg = re.search(r"body \{ color: (#[0-9a-f]{6})", page).group(1)
-r.feed(page)
+def read_page(page):
+    """The text of a page and the foreground of each of its characters."""
+    r = Reader()
+    r.body_fg = re.search(r"body \{ color: (#[0-9a-f]{6})", page).group(1)
+    r.feed(page)
+    return r
+
+
+r = read_page(page)
 text = "".join(r.text)
 source = open(PAGE, encoding="utf-8").read()
 passed = failed = 0
@@ -96,5 +106,61 @@ colored("<!-- This comment", "cmnt")
 colored("  if (a > b) return;", "pre")
 colored("</pre>", "pre")
 colored("Coloring a page", "fgc")
+# The listing: shown without its markers, keywords yellow and comments cyan where the stream
+# puts them.
+stream = subprocess.run([LISTTINT, LISTING], capture_output=True, check=True).stdout
+page = subprocess.run([PREVIEW, "--format", "html", LISTING], input=stream, capture_output=True,
+                      check=True).stdout.decode()
+r = read_page(page)
+text = "".join(r.text)
+lines = text.split("\n")
+YELLOW, CYAN, GREEN = "#cdcd00", "#00cdcd", "#00cd00"
+check("the listing shows without its markers", "\\*(" not in text and "return argc" in text)
+check("bare text of a listing is green", r.body_fg == GREEN)
+
+
+def shown(line, first, last, color):
+    """Columns first to last (from 1) of a line, in the display, show in color."""
+    at = sum(len(x) + 1 for x in lines[:line - 1]) + first - 1
+    got = set(r.fg[at:at + last - first + 1])
+    check(f"line {line} columns {first}-{last} {lines[line - 1][first - 1:last]!r} in {color}, got {got}",
+          got == {color})
+
+
+def keyword(word, line, nth=0):
+    at = [m.start() for m in re.finditer(re.escape(word), lines[line - 1])][nth]
+    shown(line, at + 1, at + len(word), YELLOW)
+
+
+shown(1, 1, len(lines[0]), CYAN)  # a comment end with no start: from the start of the file
+for word, line in (("int", 2), ("void", 2), ("{", 3), ("if", 5), ("return", 5), ("}", 9)):
+    keyword(word, line)
+shown(4, 1, len(lines[3]), CYAN)  # a comment on one line, from three columns before it
+shown(6, 1, len(lines[5]), CYAN)  # a comment over two lines
+shown(7, 1, len(lines[6]), CYAN)
+shown(8, 1, lines[7].index("*/") + 2, CYAN)
+# After a comment on its line a keyword's columns count the comment's markers: ten more.
+at = lines[7].index("return")
+shown(8, at + 11, at + 16, YELLOW)
+check("'return' after a comment shows where the stream says, not itself",
+      set(r.fg[sum(len(x) + 1 for x in lines[:7]) + at:][:6]) == {GREEN})
+
+# A terminal as standard input: the preview says so and stops, rather than wait.
+pid, fd = pty.fork()
+if pid == 0:
+    os.execv(PREVIEW, [PREVIEW, PAGE])
+said = b""
+while True:
+    try:
+        chunk = os.read(fd, 1024)
+    except OSError:
+        break
+    if not chunk:
+        break
+    said += chunk
+_, status = os.waitpid(pid, 0)
+check(f"a terminal as standard input: status 2 and a message, got {status >> 8} {said!r}",
+      os.WEXITSTATUS(status) == 2 and b"is a terminal" in said)
+
 print(f"{passed} passed, {failed} failed")
 sys.exit(1 if failed else 0)

@@ -1,0 +1,7 @@
+# A source or a stream that is not a regular file is read up to --max-size; a stream that is
+# empty (as when the program that should write it was not found) shows the text, with a warning.
+"$PROG" --max-size 64 -s overlap.stream <(head -c 100 /dev/zero); echo "status $?"
+"$PROG" --max-size 1k src.txt < /dev/zero; echo "status $?"
+"$PROG" --max-size 1k -s <(cat overlap.stream) src.txt | od -c | head -1; echo "status $?"
+"$PROG" -s /dev/null src.txt; echo "status $?"
+"$PROG" -s . src.txt; echo "status $?"

@@ -1,0 +1,5 @@
+# Every mistake on the command line names itself, with the usage line, and status 2.
+for args in "-f rgb src.txt" "--format=RGB src.txt" "--format" "-s" "--bogus src.txt" "-x src.txt" \
+            "src.txt src.txt" "--max-size 12q src.txt" "--max-size -1 src.txt"; do
+  "$PROG" $args < overlap.stream; echo "status $?"
+done
