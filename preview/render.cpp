@@ -85,6 +85,7 @@ class Writer {
     while (i < end) {
       auto c = static_cast<unsigned char>(text_[i]);
       if (c == '\n' || (c == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n')) {
+        if (c == '\n' && html_) colors(fg, bg);  // a page's newline is in its run's span
         if (c == '\n') newline();
         i++;
         continue;
