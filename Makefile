@@ -13,27 +13,32 @@ PREFIX     ?= /usr/local
 
 all:
 	@scripts/deps.sh build
-	cmake -S . -B $(BUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release -DILVO_TESTS=OFF \
+	cmake -S . -B "$(BUILD)" -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release -DILVO_TESTS=OFF \
 	  -DILVO_WERROR=$(WERROR) >/dev/null
-	cmake --build $(BUILD)
+	cmake --build "$(BUILD)"
 
+# The stream, html's messages (the sample's <pre> block holds a '>' in text, which html
+# reports by design) and the page in the stream's colors, each under its heading.
 run: all
-	$(BUILD)/contrib/parsehtml/html examples/sample.html $$(cat examples/sample.colors)
-	@echo
-	$(BUILD)/contrib/parsehtml/html examples/sample.html $$(cat examples/sample.colors) 2>/dev/null | \
-	  $(BUILD)/preview/ilvo_preview examples/sample.html
+	@echo "== html examples/sample.html: the color command stream (standard output)"
+	@"$(BUILD)/contrib/parsehtml/html" examples/sample.html $$(cat examples/sample.colors) 2>"$(BUILD)/run.err"; echo
+	@echo "== html's messages (standard error): a '>' in the text of the <pre> block"
+	@cat "$(BUILD)/run.err"
+	@echo "== ilvo_preview: the page in those colors"
+	@"$(BUILD)/contrib/parsehtml/html" examples/sample.html $$(cat examples/sample.colors) 2>/dev/null | \
+	  "$(BUILD)/preview/ilvo_preview" examples/sample.html
 
 test:
 	@scripts/deps.sh test
-	cmake -S . -B $(TESTBUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DILVO_SANITIZE=ON \
+	cmake -S . -B "$(TESTBUILD)" -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DILVO_SANITIZE=ON \
 	  -DILVO_WERROR=$(WERROR) >/dev/null
-	cmake --build $(TESTBUILD)
-	cd $(TESTBUILD) && ctest --output-on-failure -j2
+	cmake --build "$(TESTBUILD)"
+	cd "$(TESTBUILD)" && ctest --output-on-failure -j2
 
 # Installs programs, libraries, headers, manual pages, pkg-config and CMake files;
 # PREFIX=... and DESTDIR=... as usual.
 install: all
-	cmake --install $(BUILD) --prefix $(PREFIX)
+	cmake --install "$(BUILD)" --prefix "$(PREFIX)"
 
 # Times the release filters against cat; see bench/bench.py.
 bench: all
@@ -43,18 +48,18 @@ bench: all
 # Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS.
 fuzz:
 	@scripts/deps.sh fuzz
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZBUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	CC=clang CXX=clang++ cmake -S . -B "$(FUZZBUILD)" -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DILVO_FUZZ=ON -DILVO_TESTS=OFF -DILVO_WERROR=$(WERROR) >/dev/null
-	cmake --build $(FUZZBUILD)
-	scripts/fuzz.sh $(FUZZBUILD) $(FUZZ_SECONDS)
+	cmake --build "$(FUZZBUILD)"
+	scripts/fuzz.sh "$(FUZZBUILD)" "$(FUZZ_SECONDS)"
 
 # Rewrites the expected golden files from the programs; review `git diff tests/data` by hand.
 golden-update:
-	cmake -S . -B $(TESTBUILD) -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DILVO_SANITIZE=ON >/dev/null
-	cmake --build $(TESTBUILD)
-	for d in tests/data/html/*/; do tests/golden.sh html $(TESTBUILD)/contrib/parsehtml/html $$d --update; done
-	for d in tests/data/listtint/*/; do tests/golden.sh listtint $(TESTBUILD)/listing/listtint $$d --update; done
-	for d in tests/data/preview/*/; do tests/golden.sh preview $(TESTBUILD)/preview/ilvo_preview $$d --update; done
+	cmake -S . -B "$(TESTBUILD)" -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DILVO_SANITIZE=ON >/dev/null
+	cmake --build "$(TESTBUILD)"
+	for d in tests/data/html/*/; do tests/golden.sh html "$(TESTBUILD)/contrib/parsehtml/html" "$$d" --update; done
+	for d in tests/data/listtint/*/; do tests/golden.sh listtint "$(TESTBUILD)/listing/listtint" "$$d" --update; done
+	for d in tests/data/preview/*/; do tests/golden.sh preview "$(TESTBUILD)/preview/ilvo_preview" "$$d" --update; done
 
 clean:
-	rm -rf $(BUILD) $(TESTBUILD) $(FUZZBUILD)
+	rm -rf "$(BUILD)" "$(TESTBUILD)" "$(FUZZBUILD)"

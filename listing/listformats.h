@@ -14,7 +14,8 @@ constexpr Fmt kCommentEnd = "%s,[%d,%d]ca cyan black # MC! \n";
 // The saved start of an unclosed comment: line, start column.
 constexpr Fmt kSavedStart = "[%d,%d]";
 
-// Standard error, only when standard output cannot be written.
+// Standard error, only when standard output cannot be written or the input cannot be read.
 constexpr Fmt kWriteError = "listtint: standard output: %s\n";
+constexpr Fmt kReadError = "listtint: %s: %s\n";
 
 #endif

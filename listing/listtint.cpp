@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
+
 #include "listformats.h"
 #include "tint.h"
 
@@ -22,5 +24,12 @@ int main(int argc, char **argv) {
   Piece p;
   while (in.next(&p)) tint.piece(p, out);
   OutBuf err(2);
-  return finish_output(out, err, kWriteError);
+  int status = finish_output(out, err, kWriteError);
+  if (in.error()) {
+    // What was read is written; the status and the message say the input ended early.
+    err.format(kReadError, argc > 1 ? argv[1] : "standard input", strerror(in.error()));
+    err.flush();
+    status = 1;
+  }
+  return status;
 }

@@ -217,10 +217,13 @@ bool PieceReader::refill() {
   while (!eof_ && !more && fill_ < kBlock) {
     ssize_t got = read(fd_, buf_ + fill_, kBlock - fill_);
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0)
-      eof_ = true;  // a read error ends the input like its end
-    else
-      fill_ += static_cast<size_t>(got), more = true;
+    if (got <= 0) {
+      eof_ = true;  // a read error ends the input too, and is kept for the exit status
+      if (got < 0) error_ = errno;
+    } else {
+      fill_ += static_cast<size_t>(got);
+      more = true;
+    }
   }
   for (size_t w = 0; w * 64 < fill_; w++) byte_masks(buf_ + w * 64, &lines_[w], &special_[w]);
   // Bytes past the last read are no newlines or backslashes, whatever the buffer holds there.

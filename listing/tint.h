@@ -94,6 +94,8 @@ class ListTint {
 class PieceReader {
  public:
   explicit PieceReader(int fd) : fd_(fd) {}
+  // errno of the read error that ended the input, or 0.
+  int error() const { return error_; }
   // The next piece, valid until the next call; false at end of input or on a read error.
   bool next(Piece *p) {
     for (;;) {
@@ -117,6 +119,7 @@ class PieceReader {
   int fd_;
   size_t start_ = 0, fill_ = 0;  // unread bytes are buf_[start_, fill_)
   bool eof_ = false;
+  int error_ = 0;
   // The bytes read, and one bit a byte for the newlines and for the backslashes and zero
   // bytes among them, so that a piece's end and its markers are found a word at a time.
   // make bench: FIGURE

@@ -18,8 +18,14 @@ runs() {
   echo "$out"; return 1
 }
 
-check build cmake -S "$src" -B "$tmp/build" -DILVO_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
+generator=$(command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
+check build cmake -S "$src" -B "$tmp/build" -G "$generator" -DILVO_TESTS=OFF \
+  -DCMAKE_BUILD_TYPE=Release -DILVO_WERROR=OFF
 check compile cmake --build "$tmp/build"
+# make install as the README gives it, into a prefix with a blank in it.
+check "make install PREFIX with a blank" make -C "$src" install BUILD="$tmp/build" WERROR=OFF \
+  PREFIX="$tmp/pre fix"
+check "installed under the blank" test -x "$tmp/pre fix/bin/html"
 check install cmake --install "$tmp/build" --prefix "$tmp/prefix"
 export DESTDIR="$tmp/dest"
 check destdir cmake --install "$tmp/build" --prefix /usr/local

@@ -1,0 +1,3 @@
+# Standard input that cannot be read, a directory or closed: the lines written so far, the
+# reason on standard error, status 1.
+"$PROG" < .; echo "status $?"; "$PROG" <&-; echo "status $?"
