@@ -4,12 +4,13 @@ TESTBUILD  ?= build-test
 GENERATOR  := $(shell command -v ninja >/dev/null 2>&1 && echo Ninja || echo "Unix Makefiles")
 WERROR     ?= $(if $(CI),ON,OFF)
 
+COVBUILD   ?= build-coverage
 FUZZ_SECONDS ?= 60
 FUZZBUILD  ?= build-fuzz
 
 PREFIX     ?= /usr/local
 
-.PHONY: all run test fuzz bench install golden-update clean
+.PHONY: all run test fuzz bench coverage mutate install golden-update clean
 
 all:
 	@scripts/deps.sh build
@@ -53,6 +54,26 @@ fuzz:
 	cmake --build "$(FUZZBUILD)"
 	scripts/fuzz.sh "$(FUZZBUILD)" "$(FUZZ_SECONDS)"
 
+# The suite in a coverage build, then lines and branches of every program source file.
+coverage:
+	@scripts/deps.sh coverage
+	cmake -S . -B "$(COVBUILD)" -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DILVO_COVERAGE=ON >/dev/null
+	cmake --build "$(COVBUILD)"
+	find "$(COVBUILD)" -name '*.gcda' -delete
+	cd "$(COVBUILD)" && ctest -j2 -E install >/dev/null || (ctest --rerun-failed --output-on-failure; exit 1)
+	gcovr -r . --object-directory "$(COVBUILD)" --exclude-throw-branches --exclude-unreachable-branches \
+	  $(foreach d,contrib/parsehtml listing src preview common,--filter '$(d)/') \
+	  --exclude '.*_test\.(cpp|c)$$' --sort-uncovered
+	gcovr -r . --object-directory "$(COVBUILD)" --exclude-throw-branches --exclude-unreachable-branches \
+	  $(foreach d,contrib/parsehtml listing src preview common,--filter '$(d)/') \
+	  --exclude '.*_test\.(cpp|c)$$' --branches --sort-uncovered
+
+# Plants small faults in the programs' sources one at a time and reports those the fast tests
+# miss (scripts/mutate.py; MUTANTS=N for how many). For maintainers: slow, not in make test.
+mutate:
+	@scripts/deps.sh test
+	scripts/mutate.py $(if $(MUTANTS),--count $(MUTANTS))
+
 # Rewrites the expected golden files from the programs; review `git diff tests/data` by hand.
 golden-update:
 	cmake -S . -B "$(TESTBUILD)" -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DILVO_SANITIZE=ON >/dev/null
@@ -62,4 +83,4 @@ golden-update:
 	for d in tests/data/preview/*/; do tests/golden.sh preview "$(TESTBUILD)/preview/ilvo_preview" "$$d" --update; done
 
 clean:
-	rm -rf "$(BUILD)" "$(TESTBUILD)" "$(FUZZBUILD)"
+	rm -rf "$(BUILD)" "$(TESTBUILD)" "$(FUZZBUILD)" "$(COVBUILD)"

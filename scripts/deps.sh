@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, whatever the build and the tests need and this machine lacks.
-# Usage: deps.sh build|test|fuzz|bench
+# Usage: deps.sh build|test|fuzz|bench|coverage
 set -eu
 want=()
 have_cmd() { command -v "$1" >/dev/null 2>&1; }
@@ -13,6 +13,13 @@ if [ "${1:-build}" = test ]; then
   have_cmd script || want+=(bsdutils)
   have_cmd pkg-config || want+=(pkg-config)
   have_cmd mandoc || want+=(mandoc)
+fi
+if [ "${1:-build}" = coverage ]; then
+  [ -f /usr/include/gtest/gtest.h ] || want+=(libgtest-dev)
+  have_cmd python3 || want+=(python3)
+  have_cmd script || want+=(bsdutils)
+  have_cmd pkg-config || want+=(pkg-config)
+  have_cmd gcovr || want+=(gcovr)
 fi
 if [ "${1:-build}" = bench ]; then
   have_cmd python3 || want+=(python3)
