@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -157,6 +158,20 @@ TEST(DebugPlain, AtFormAddsBitsAcrossCallsAndLeavesTheEnvironment) {
   });
   EXPECT_EQ(r.out, "5 @3\n");
   EXPECT_EQ(r.err, "DEBUG=0x1\nDEBUG=0x5\n");
+}
+
+TEST(DebugFile, TheFileModeFollowsTheUmask) {
+  TempDir d;
+  std::string path = d / "log";
+  Child r = run_child([&] {
+    umask(027);
+    setenv("DEBUG", ("1>" + path).c_str(), 1);
+    Debug(nullptr);
+  });
+  struct stat st;
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  EXPECT_EQ(r.status, 0);
 }
 
 TEST(DebugFile, TruncatesOrAppends) {
@@ -326,6 +341,18 @@ TEST(DebugLong, OperatorPastTheKeptCharactersIsAPlainLevel) {
 
 TEST(DebugParse, CutsAtTheKeptLengths) {
   DebugValue v;
+  // The operator as the last kept character is an operator; one further on is cut off.
+  for (unsigned keep : {kFileKeep, kPipeKeep}) {
+    const char *op = keep == kFileKeep ? ">" : "|";
+    std::string last = "5" + std::string(keep - 2, ' ') + op + "t";
+    debug_parse(last.c_str(), 1, &v);
+    EXPECT_EQ(v.form, keep == kFileKeep ? DebugValue::kFile : DebugValue::kPipe) << op;
+    EXPECT_STREQ(v.target, "") << op;
+    std::string past = "5" + std::string(keep - 1, ' ') + op + "t";
+    debug_parse(past.c_str(), 1, &v);
+    EXPECT_EQ(v.form, DebugValue::kPlain) << op;
+    EXPECT_EQ(debug_level(v.level, 0), 5u) << op;
+  }
   // The second '>' of ">>" lies just past the kept characters: '>' with an empty path.
   std::string value = "1" + std::string(kFileKeep - 2, ' ') + ">>x";
   debug_parse(value.c_str(), 1, &v);
@@ -351,6 +378,19 @@ TEST(DebugParse, DollarsNearTheEndExpandOnlyWhenTheIdFits) {
   debug_parse(("1>" + std::string(kFileKeep - 4, 'f') + "$$").c_str(), 99999999, &v);
   t = v.target;
   EXPECT_EQ(t.substr(t.size() - 9), "f99999999");
+  // Nine digits where eight have room: the "$$" stays.
+  debug_parse(("1>" + std::string(kFileKeep - 4, 'f') + "$$").c_str(), 123456789, &v);
+  t = v.target;
+  EXPECT_EQ(t.substr(t.size() - 3), "f$$");
+  // A target that is only "$$", one that ends in a single '$', one with "$$" inside.
+  debug_parse("1>$$", 42, &v);
+  EXPECT_STREQ(v.target, "42");
+  debug_parse("1> a$ ", 42, &v);
+  EXPECT_STREQ(v.target, "a$");
+  debug_parse("1|x$$y", 42, &v);
+  EXPECT_STREQ(v.target, "x$$y");
+  debug_parse("1|$", 42, &v);
+  EXPECT_STREQ(v.target, "$");
 }
 
 TEST(DebugParse, NumbersBeyond32Bits) {

@@ -58,13 +58,14 @@ check("stdout a pipe", [], "tty", "pipe", "vt100", 1, "stdin is a tty, stdout is
 check("both redirected", [], "file", "file", "vt100", 1, "stdin is not a tty, stdout is not a tty\n")
 check("extra arguments", ["x", "y"], "tty", "tty", "vt100", 0, "")
 
-# "-d" counts only as the first argument.
-got = run(["x", "-d"], "tty", "tty", None)
-if got == (1, "", b""):
-    passed += 1
-else:
-    failed += 1
-    print(f"FAIL -d second: got {got!r}")
+# "-d" counts only as the whole first argument.
+for args in (["x", "-d"], ["-dx"], ["-D"]):
+    got = run(args, "tty", "tty", None)
+    if got == (1, "", b""):
+        passed += 1
+    else:
+        failed += 1
+        print(f"FAIL {args}: got {got!r}")
 
 print(f"{passed} passed, {failed} failed")
 sys.exit(1 if failed else 0)
