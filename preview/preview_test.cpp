@@ -7,6 +7,7 @@
 
 #include "render.h"
 #include "stream.h"
+#include "visible.h"
 
 TEST(ParseColor, NamesNumbersAndNone) {
   Color c;
@@ -83,4 +84,78 @@ TEST(Sweep, AgreesWithPaintingEveryByte) {
     }
     EXPECT_EQ(covered, size);
   }
+}
+
+TEST(Visible, EveryKindOfByte) {
+  const struct {
+    std::string in, out;
+  } cases[] = {
+      {"a\tb\n ~", "a\tb\n ~"},
+      {std::string("\0\x1b\x07\x7f\r", 5), "^@^[^G^?^M"},
+      {"\xc2\x9b\xc2\x80\xc2\x9f", "\\x9b\\x80\\x9f"},  // C1 controls, UTF-8
+      {"\xc2\xa0\xdf\xbf", "\xc2\xa0\xdf\xbf"},         // the first and last after them
+      {"\xc0\xaf\xc1\xbf", "\\xc0\\xaf\\xc1\\xbf"},     // overlong
+      {"\xe0\xa0\x80\xe0\x9f\x80", "\xe0\xa0\x80\\xe0\\x9f\\x80"},
+      {"\xed\x9f\xbf\xed\xa0\x80", "\xed\x9f\xbf\\xed\\xa0\\x80"},  // a surrogate is no character
+      {"\xe1\x80\xbf\xee\x80\x80\xef\xbf\xbf", "\xe1\x80\xbf\xee\x80\x80\xef\xbf\xbf"},
+      {"\xf0\x90\x80\x80\xf0\x8f\x80\x80", "\xf0\x90\x80\x80\\xf0\\x8f\\x80\\x80"},
+      {"\xf3\xbf\xbf\xbf\xf4\x8f\xbf\xbf\xf4\x90\x80\x80",
+       "\xf3\xbf\xbf\xbf\xf4\x8f\xbf\xbf\\xf4\\x90\\x80\\x80"},
+      {"\xf5\x80\xff", "\\xf5\\x80\\xff"},
+      {"\xe1\x80", "\\xe1\\x80"},  // cut short by the end
+      {"\xe1\x80x", "\\xe1\\x80x"},
+  };
+  for (const auto &c : cases) EXPECT_EQ(visible(c.in), c.out) << c.in;
+}
+
+TEST(ReadStream, EveryMalformedLineIsReportedAndSkipped) {
+  LineTable t("abc\ndef\n");
+  const struct {
+    const char *line, *err;  // err: what the report says, or "" when the line is read
+    size_t areas;
+  } cases[] = {
+      {"[1,1],[1,2]ca red red", "", 1},
+      {" \t[1,1],[1,2]ca   red  red \r", "", 1},
+      {"[1,1],[1,2]ca '#FFFF0000aBcD' '#0000ffff8000'", "", 1},
+      {"[1,1],[1,2]ca '#ffff;0000abcd' red", "unknown color", 1},  // ';' in quotes is no end
+      {"[1,1],[1,2]ca '#ffff0000abcg' red", "unknown color", 1},
+      {"[1,1],[1,2]ca red", "unknown command", 0},
+      {"[1,1],[1,2] ca", "unknown command", 0},
+      {"[1,1],[1,2]xx red red", "unknown command", 0},
+      {"[1", "cannot read the range", 0},
+      {"[1,", "cannot read the range", 0},
+      {"[1,2", "cannot read the range", 0},
+      {"[1,2]", "cannot read the range", 0},
+      {"[1,2],", "cannot read the range", 0},
+      {"[1,2],[", "cannot read the range", 0},
+      {"[a,1],[1,2]ca red red", "cannot read the range", 0},
+      {"[1,-],[1,2]ca red red", "cannot read the range", 0},
+      {",[1", "cannot read the range", 0},
+      {"[99999999999999999999999,1],[1,2]ca red red", "", 0},  // starts past the end
+      {"[2,2],$ca red red", "", 1},
+      {",[1,3]ca red red", "", 1},
+      {"[1,3],[1,1]ca red red", "", 0},  // ends before it starts: nothing to color
+      {"fgc", "unknown command", 0},
+      {"fgc ", "unknown command", 0},
+      {"fgc pink", "unknown color", 0},
+      {"msg", "", 0},
+      {"msg'x'", "unknown command", 0},
+      {"# only a label", "", 0},
+      {";;", "", 0},
+  };
+  for (const auto &c : cases) {
+    OutBuf err;
+    Coloring col = read_stream(c.line, t, "s", err);
+    if (*c.err)
+      EXPECT_NE(err.str().find(c.err), std::string::npos) << c.line << ": " << err.str();
+    else
+      EXPECT_EQ(err.str().find("ilvo_preview"), std::string::npos) << c.line << ": " << err.str();
+    EXPECT_EQ(col.areas.size(), c.areas) << c.line;
+  }
+}
+
+TEST(WithoutMarkers, TakesOutEveryMarkerAndTheOnesThatForm) {
+  EXPECT_EQ(without_markers("\\*(+Kif\\*(-K x\n\\*(\\*(+C+Cy\\*(-C\n\\*(+Xz\\*e"),
+            "if x\ny\n\\*(+Xz\\*e");
+  EXPECT_EQ(without_markers(""), "");
 }

@@ -5,3 +5,7 @@
 "$PROG" --max-size 1k -s <(cat overlap.stream) src.txt | od -c | head -1; echo "status $?"
 "$PROG" -s /dev/null src.txt; echo "status $?"
 "$PROG" -s . src.txt; echo "status $?"
+: > empty.txt && trap 'rm -f empty.txt' EXIT
+"$PROG" -s overlap.stream empty.txt | od -c | head -1; echo "status $?"
+"$PROG" -s overlap.stream .; echo "status $?"
+"$PROG" -s overlap.stream /dev/null | od -c | head -1; echo "status $?"

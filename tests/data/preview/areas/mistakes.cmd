@@ -3,3 +3,4 @@ for args in "-f rgb src.txt" "--format=RGB src.txt" "--format" "-s" "--bogus src
             "src.txt src.txt" "--max-size 12q src.txt" "--max-size -1 src.txt"; do
   "$PROG" $args < overlap.stream; echo "status $?"
 done
+"$PROG" --max-size 99999999999G src.txt < overlap.stream; echo "status $?"
