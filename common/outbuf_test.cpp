@@ -89,6 +89,8 @@ TEST(OutBuf, ReportsFailedAndPartialWrites) {
     EXPECT_FALSE(b.flush());
     EXPECT_EQ(b.error(), ENOSPC);
     b.put("y");
+    b.put(std::string(300 * 1024, 'z'));  // no room can be made after a failure
+    b.format("%s%d", std::string(300 * 1024, 'z'), 1);
     EXPECT_FALSE(b.flush());  // a failure stays
     close(full);
   }

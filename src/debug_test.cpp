@@ -160,6 +160,27 @@ TEST(DebugPlain, AtFormAddsBitsAcrossCallsAndLeavesTheEnvironment) {
   EXPECT_EQ(r.err, "DEBUG=0x1\nDEBUG=0x5\n");
 }
 
+TEST(DebugFile, WithDescriptor2ClosedTheFileBecomesIt) {
+  // Closed before a file form, and closed again after a pipe form: descriptor 2 is the file.
+  TempDir d;
+  Child r = run_child([&] {
+    close(2);
+    setenv("DEBUG", ("1>" + (d / "a")).c_str(), 1);
+    Debug(nullptr);
+    setenv("DEBUG", "4|cat >/dev/null", 1);  // a file form: the first '>' decides
+    Debug(nullptr);
+    setenv("DEBUG", "8|cat", 1);
+    Debug(nullptr);
+    close(2);
+    setenv("DEBUG", ("3>" + (d / "b")).c_str(), 1);
+    Debug(nullptr);
+    fprintf(stderr, "last\n");
+  });
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(slurp(d / "a"), "DEBUG=0x1\n");
+  EXPECT_EQ(slurp(d / "b"), "DEBUG=0x3\nlast\n");
+}
+
 TEST(DebugFile, TheFileModeFollowsTheUmask) {
   TempDir d;
   std::string path = d / "log";

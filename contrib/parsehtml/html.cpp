@@ -48,24 +48,21 @@ Loaded load(const char *path) {
   // The size, where there is one, is only the first guess at the room needed.
   size_t cap = S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 65536;
   size_t got = 0;
-  char *buf = nullptr;
-  for (;;) {
-    if (got == cap || !buf) {
-      size_t want = buf ? cap * 2 : cap;
-      char *more = want > cap || !buf ? static_cast<char *>(realloc(buf, want)) : nullptr;
-      if (!more) {
-        free(buf);
-        f.no_memory = true;
-        return f;
-      }
+  char *buf = static_cast<char *>(malloc(cap));
+  while (buf) {
+    if (got == cap) {
+      char *more = static_cast<char *>(realloc(buf, cap * 2));
+      if (!more) free(buf);
       buf = more;
-      cap = want;
+      cap *= 2;
+      continue;
     }
     ssize_t n = read(fd, buf + got, cap - got);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;  // the end, or a read error: what was read counts
     got += static_cast<size_t>(n);
   }
+  f.no_memory = !buf;
   f.buf = buf;
   f.size = static_cast<int64_t>(got);
   return f;
