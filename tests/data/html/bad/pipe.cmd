@@ -1,2 +1,4 @@
-# A pipe or a process's output as the file: read to its end, whatever its size says.
-printf '<h1>x</h1>\n' | "$PROG" /dev/stdin $COLORS && "$PROG" <(printf '<b>') $COLORS
+# A pipe or a process's output as the file: read to its end, whatever its size says, also when
+# it takes more than the first guess of room (200 000 bytes).
+printf '<h1>x</h1>\n' | "$PROG" /dev/stdin $COLORS && "$PROG" <(printf '<b>') $COLORS &&
+  (head -c 199990 /dev/zero | tr '\0' ' '; printf '\n<p>\n') | "$PROG" /dev/stdin $COLORS | tail -c 70
