@@ -7,7 +7,7 @@ have_cmd() { command -v "$1" >/dev/null 2>&1; }
 have_cmd cmake || want+=(cmake)
 have_cmd g++ || want+=(g++)
 have_cmd make || want+=(make)
-if [ "${1:-build}" = test ]; then
+if [ "${1:-build}" = test ] || [ "${1:-build}" = coverage ]; then
   [ -f /usr/include/gtest/gtest.h ] || want+=(libgtest-dev)
   have_cmd python3 || want+=(python3)
   have_cmd script || want+=(bsdutils)
@@ -15,10 +15,6 @@ if [ "${1:-build}" = test ]; then
   have_cmd mandoc || want+=(mandoc)
 fi
 if [ "${1:-build}" = coverage ]; then
-  [ -f /usr/include/gtest/gtest.h ] || want+=(libgtest-dev)
-  have_cmd python3 || want+=(python3)
-  have_cmd script || want+=(bsdutils)
-  have_cmd pkg-config || want+=(pkg-config)
   have_cmd gcovr || want+=(gcovr)
 fi
 if [ "${1:-build}" = bench ]; then
