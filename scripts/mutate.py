@@ -12,7 +12,9 @@ import glob
 import os
 import random
 import re
+import resource
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -64,11 +66,20 @@ def mutants(path):
     return out
 
 
+def limits():
+    # A mutant may loop or grow without end: 4 GiB of memory for each process of a run.
+    resource.setrlimit(resource.RLIMIT_AS, (4 << 30, 4 << 30))
+
+
 def run(cmd, cwd, timeout=600):
+    """The status of cmd, run in a session of its own that is killed whole on timeout."""
+    p = subprocess.Popen(cmd, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                         start_new_session=True, preexec_fn=limits)
     try:
-        return subprocess.run(cmd, cwd=cwd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                              timeout=timeout).returncode
+        return p.wait(timeout=timeout)
     except subprocess.TimeoutExpired:
+        os.killpg(p.pid, signal.SIGKILL)
+        p.wait()
         return -1
 
 
@@ -108,7 +119,8 @@ def main():
             lines[n] = new
             open(file, "w").write("\n".join(lines))
             caught = run(["cmake", "--build", build], work) != 0 or \
-                run(["ctest", "-j", str(a.jobs), "-E", SKIP, "--stop-on-failure"], build, 300) != 0
+                run(["ctest", "-j", str(a.jobs), "-E", SKIP, "--stop-on-failure", "--timeout", "60"],
+                    build, 300) != 0
             open(file, "w").write(original)
             if caught:
                 killed += 1
