@@ -207,14 +207,13 @@ void ListTint::save_start(int col) {
   saved_.format(kSavedStart, lineno_, col);
 }
 
-bool PieceReader::refill() {
+void PieceReader::refill() {
   if (start_ > 0) {
     memmove(buf_, buf_ + start_, fill_ - start_);
     fill_ -= start_;
     start_ = 0;
   }
-  bool more = false;
-  while (!eof_ && !more && fill_ < kBlock) {
+  while (!eof_ && fill_ < kBlock) {
     ssize_t got = read(fd_, buf_ + fill_, kBlock - fill_);
     if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
@@ -222,14 +221,9 @@ bool PieceReader::refill() {
       if (got < 0) error_ = errno;
     } else {
       fill_ += static_cast<size_t>(got);
-      more = true;
+      break;
     }
   }
+  // Bits past fill_ may come from stale bytes: no search looks past the bytes read.
   for (size_t w = 0; w * 64 < fill_; w++) byte_masks(buf_ + w * 64, &lines_[w], &special_[w]);
-  // Bytes past the last read are no newlines or backslashes, whatever the buffer holds there.
-  if (fill_ % 64) {
-    lines_[fill_ / 64] &= ~0ULL >> (64 - fill_ % 64);
-    special_[fill_ / 64] &= ~0ULL >> (64 - fill_ % 64);
-  }
-  return more;
 }

@@ -115,7 +115,7 @@ class PieceReader {
 
  private:
   static constexpr size_t kBlock = 64 * 1024;
-  bool refill();
+  void refill();
   int fd_;
   size_t start_ = 0, fill_ = 0;  // unread bytes are buf_[start_, fill_)
   bool eof_ = false;

@@ -111,6 +111,17 @@ std::string near_markers(std::mt19937 &rng, size_t len) {
 
 }  // namespace
 
+TEST(ListTint, APieceFullOfOneKindOfMarker) {
+  // 818 openers and a closer: the most markers of one kind that a piece can hold.
+  std::string p;
+  for (int k = 0; k < 818; k++) p += "\\*(+K";
+  p += "\\*(-K\n";
+  OutBuf out;
+  ListTint t;
+  t.piece(p.data(), p.size(), out);
+  EXPECT_EQ(out.str(), "[1,1],[1,4086]ca yellow black\n");
+}
+
 TEST(ListTint, AgreesWithTheLiteralPasses) {
   // Hand-picked lines first: formed markers, a troff escape, a marker that ends the piece.
   std::vector<std::string> lines = {"\\*(+Kif\\*(-K \\*(+Kfor\\*(-K\n", "x\\*(-Ka\\*(+Kz\n",

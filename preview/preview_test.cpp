@@ -154,6 +154,13 @@ TEST(ReadStream, EveryMalformedLineIsReportedAndSkipped) {
   }
 }
 
+TEST(ReadStream, MsgTextsAsTheyStand) {
+  LineTable t("");
+  OutBuf err;
+  read_stream("msg ''\nmsg 'a' b\nmsg x\nmsg\n", t, "s", err);
+  EXPECT_EQ(err.str(), "\n'a' b\nx\n\n");
+}
+
 TEST(WithoutMarkers, TakesOutEveryMarkerAndTheOnesThatForm) {
   EXPECT_EQ(without_markers("\\*(+Kif\\*(-K x\n\\*(\\*(+C+Cy\\*(-C\n\\*(+Xz\\*e"),
             "if x\ny\n\\*(+Xz\\*e");

@@ -77,6 +77,10 @@ TEST(Hexdump, FullAndPartialLines) {
   ASSERT_EQ(l.size(), 4u);
   EXPECT_EQ(l[3], full1);
 
+  l = lines(dump("", bytes, 1, 0));
+  ASSERT_EQ(l.size(), 3u);
+  EXPECT_EQ(l[2], "  000000   30" + blanks(70) + "  * 0 *");
+
   l = lines(dump("", bytes, 33, 0));
   ASSERT_EQ(l.size(), 4u);
   EXPECT_EQ(l[3], "  000020   32" + blanks(70) + "  * 2 *");

@@ -9,3 +9,7 @@
 "$PROG" -s overlap.stream empty.txt | od -c | head -1; echo "status $?"
 "$PROG" -s overlap.stream .; echo "status $?"
 "$PROG" -s overlap.stream /dev/null | od -c | head -1; echo "status $?"
+# Exactly the limit is not past it; a stream without a final newline has its last line read.
+"$PROG" --max-size 73 -s <(cat overlap.stream) src.txt | od -c | head -1; echo "status $?"
+printf '[1,1],[1,2]ca red ""' | "$PROG" -f html src.txt | grep -c 'color: #cd0000'
+"$PROG" -s overlap.stream src.txt > /dev/full; echo "status $?"
