@@ -15,7 +15,7 @@ using State = HtmlScanner::State;
 struct Keyword {
   const char *word;
   int len;       // leading bytes compared
-  bool need_gt;  // the byte after the word must be '>'
+  bool need_gt;  // the byte after the word must be '>' (only one-letter words have it)
   State state;
 };
 const Keyword kKeywords[] = {
@@ -229,8 +229,8 @@ void HtmlScanner::tag_name() {
   int second = byte_at(bcnt + 1);
   for (const Keyword *k : kByFirst[byte_at(bcnt) | 0x20]) {
     if (!k) break;
-    if ((k->len == 1 || ((second | 0x20) == k->word[1] && match(bcnt + 2, k->word + 2, k->len - 2))) &&
-        (!k->need_gt || byte_at(bcnt + k->len) == '>')) {
+    if (k->len == 1 ? !k->need_gt || second == '>'
+                    : (second | 0x20) == k->word[1] && match(bcnt + 2, k->word + 2, k->len - 2)) {
       state = k->state;
       break;
     }
