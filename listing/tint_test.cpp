@@ -127,6 +127,11 @@ TEST(ListTint, AgreesWithTheLiteralPasses) {
   std::vector<std::string> lines = {"\\*(+Kif\\*(-K \\*(+Kfor\\*(-K\n", "x\\*(-Ka\\*(+Kz\n",
                                     "\\*(\\*(+K\\*(-K+Kz\\*(-K\n", "\\fB\\*(+Kx\\*(-K\\fR\n",
                                     "\\*(+K\\", "\\*(+C\\*(+C\\*(-K\\*(-K\\*(-C\n", "\\*(-C"};
+  // A join whose left neighbour lies a whole removed word away: "\*(" at the end of the first
+  // 64 bytes, 70 bytes of keyword markers, then "+C", which the last removal makes a marker.
+  std::string far = std::string(61, 'x') + "\\*(";
+  for (int k = 0; k < 7; k++) far += "\\*(+K\\*(-K";
+  lines.push_back(far + "+Cc\\*(-C\n");
   std::mt19937 rng(12);
   for (int k = 0; k < 3000; k++) lines.push_back(near_markers(rng, rng() % (k % 10 ? 60 : 4200)));
   OutBuf out;

@@ -36,6 +36,9 @@ TEST(LineTable, PositionsClampToTheText) {
   EXPECT_EQ(t.offset(4, 1), 8u);  // past the last line: the end
   EXPECT_EQ(t.offset(0, 5), 0u);
   EXPECT_EQ(t.offset(-3, 5), 0u);
+  LineTable nl("\nab");  // a text that starts with its first line's end
+  EXPECT_EQ(nl.offset(2, 1), 1u);
+  EXPECT_EQ(nl.offset(1, 5), 0u);
 }
 
 TEST(ReadStream, FreshStartDropsEarlierAreasAndDefaults) {

@@ -384,7 +384,10 @@ TEST(DebugParse, CutsAtTheKeptLengths) {
   // A path cut at the limit.
   value = "2>" + std::string(2000, 'p');
   debug_parse(value.c_str(), 1, &v);
-  EXPECT_EQ(strlen(v.target), kFileKeep - 2);
+  EXPECT_EQ(strlen(v.target), 1015u);  // 1017 characters kept
+  value = "2|" + std::string(2000, 'p');
+  debug_parse(value.c_str(), 1, &v);
+  EXPECT_EQ(strlen(v.target), 1021u);  // 1023 kept
 }
 
 TEST(DebugParse, DollarsNearTheEndExpandOnlyWhenTheIdFits) {

@@ -13,3 +13,4 @@
 "$PROG" --max-size 73 -s <(cat overlap.stream) src.txt | od -c | head -1; echo "status $?"
 printf '[1,1],[1,2]ca red ""' | "$PROG" -f html src.txt | grep -c 'color: #cd0000'
 "$PROG" -s overlap.stream src.txt > /dev/full; echo "status $?"
+"$PROG" --max-size 13 -s overlap.stream <(printf 'abcdef\nghijkl') | od -c | tail -1; echo "status $?"
