@@ -60,7 +60,6 @@ class StreamReader {
   // The next line of the stream, without its newline.
   void line(std::string_view text);
   const Coloring &coloring() const { return out_; }
-  int64_t lines_read() const { return lineno_; }
 
  private:
   void command(std::string_view cmd);
