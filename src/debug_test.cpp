@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include "debugparse.h"
+#include "faults.h"
 
 unsigned int debug;
 
@@ -339,6 +340,60 @@ TEST(DebugPipe, FailedPopenIsReportedOnStandardOutput) {
   EXPECT_EQ(r.out,
             "cat : Too many open files"
             "DEBUG=0x1\n|env=1|cat\n");
+}
+
+// When a copy for the environment cannot be made: without the NAME= copy the command sees the
+// value; without the NAME=VALUE copy the variable keeps the empty value. Either way the command
+// runs and gets standard error.
+TEST(DebugPipe, FailedCopiesForTheEnvironment) {
+  const std::string value = "1|dd status=none of=/dev/null; echo \"[$DEBUG]\"";
+  const std::string seen = "[" + value + "]\n";
+  struct Case {
+    int malloc_in, putenv_in;
+    std::string out;
+  } cases[] = {
+      {1, 0, "[]\nafter=\n"},                     // NAME=VALUE
+      {2, 0, seen + "after=" + value + "\n"},     // NAME=
+      {0, 1, seen + "after=" + value + "\n"},     // putting NAME= in
+      {0, 2, "[]\nafter=\n"},                     // putting NAME=VALUE back
+  };
+  for (const Case &c : cases) {
+    Child r = run_child([&] {
+      setenv("DEBUG", value.c_str(), 1);
+      faults.malloc_in = c.malloc_in;
+      faults.putenv_in = c.putenv_in;
+      Debug(nullptr);
+      faults = Faults();
+      std::string after = getenv("DEBUG");
+      setenv("DEBUG", "0>/dev/null", 1);
+      Debug(nullptr);  // waits for the command
+      printf("after=%s\n", after.c_str());
+    });
+    EXPECT_EQ(r.out, c.out) << c.malloc_in << " " << c.putenv_in;
+  }
+}
+
+// With no descriptor to spare for /dev/null, a later call still ends the command and the file
+// gets descriptor 2.
+TEST(DebugPipe, PipeThenFileWithNoDescriptorToSpare) {
+  TempDir d;
+  Child r = run_child([&] {
+    setenv("DEBUG", ("1|dd status=none of=" + (d / "pipe")).c_str(), 1);
+    Debug(nullptr);
+    fprintf(stderr, "to the pipe\n");
+    struct rlimit old, lim;
+    getrlimit(RLIMIT_NOFILE, &old);
+    lim = old;
+    lim.rlim_cur = 4;  // 0, 1, 2 and the pipe's own descriptor
+    setrlimit(RLIMIT_NOFILE, &lim);
+    setenv("DEBUG", ("2>" + (d / "file")).c_str(), 1);
+    Debug(nullptr);
+    setrlimit(RLIMIT_NOFILE, &old);
+    fprintf(stderr, "to the file\n");
+  });
+  EXPECT_FALSE(r.timed_out);
+  EXPECT_EQ(slurp(d / "pipe"), "DEBUG=0x1\nto the pipe\n");
+  EXPECT_EQ(slurp(d / "file"), "DEBUG=0x2\nto the file\n");
 }
 
 TEST(DebugPipe, LongValueComesBackWhole) {
