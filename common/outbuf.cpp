@@ -40,9 +40,23 @@ char *OutBuf::room(size_t n) {
       cap_ = want;
     } else {
       error_ = ENOMEM;
+      cap_ = len_;  // nothing more lands behind what was lost
     }
   }
   return error_ ? nullptr : data_ + len_;
+}
+
+char *OutBuf::general(char *w, const Fmt &fmt, const Arg *args, int n) noexcept {
+  for (int k = 0; k <= fmt.nconv_; k++) {
+    auto len = static_cast<size_t>(fmt.run_len_[k]);
+    memcpy(w, fmt.text_ + fmt.run_at_[k], len);
+    w += len;
+    if (k < fmt.nconv_ && k < n && !args[k].text.empty()) {
+      memcpy(w, args[k].text.data(), args[k].text.size());
+      w += args[k].text.size();
+    }
+  }
+  return w;
 }
 
 bool OutBuf::write_all(const char *s, size_t n) {

@@ -76,8 +76,8 @@ class OutBuf {
       memcpy(w, fmt.copy_ + fmt.run_at_[k], Fmt::kSlack);
       w += fmt.run_len_[k];
     } else {
-      ((w = run(w, fmt, k), w = k < fmt.nconv_ ? arg(w, args) : w, ++k), ...);
-      for (; k <= fmt.nconv_; k++) w = run(w, fmt, k);
+      const Arg list[] = {Arg(args)..., Arg()};  // the last one only gives the array a size
+      w = general(w, fmt, list, int{sizeof...(Args)});
     }
     len_ += static_cast<size_t>(w - start);
   }
@@ -106,11 +106,22 @@ class OutBuf {
       return w + s.size();
     }
   }
-  static char *run(char *w, const Fmt &fmt, int k) {
-    auto n = static_cast<size_t>(fmt.run_len_[k]);
-    memcpy(w, fmt.text_ + fmt.run_at_[k], n);
-    return w + n;
-  }
+  // An argument as its text, for the general path: one copy of the code for every argument list.
+  struct Arg {
+    Arg() noexcept = default;
+    template <class T>
+    explicit Arg(const T &v) noexcept {
+      if constexpr (std::is_integral_v<T>)
+        text = std::string_view(digits, static_cast<size_t>(arg(digits, v) - digits));
+      else
+        text = v;
+    }
+    Arg(const Arg &) = delete;
+    char digits[20];
+    std::string_view text;
+  };
+  // Any format with n arguments: runs and arguments in turn, the missing or extra ones left out.
+  static char *general(char *w, const Fmt &fmt, const Arg *args, int n) noexcept;
   // Room for n more bytes, after a flush or a larger buffer; null when there cannot be.
   char *room(size_t n);
   bool write_all(const char *s, size_t n);

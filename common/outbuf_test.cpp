@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "faults.h"
+
 namespace {
 
 // What descriptor fd holds from its start.
@@ -44,11 +46,14 @@ TEST(OutBuf, FormatsNumbersAndTexts) {
   for (long long p = 1; p > 0; p = p <= LLONG_MAX / 10 ? p * 10 : 0) b.format("%d,%d;", p - 1, p);
   b.format("a%db%sc%d");  // conversions with no argument write nothing
   b.format("%d.", 1, 2);  // an argument with no conversion is dropped
+  b.format("%d%d%d%d%d%d%d%d|%d|%s", 1, 2, 3, 4, 5, 6, 7, 8);  // past eight, "%d" is text
+  std::string run(40, 'r');  // a run longer than one move, in a short format
+  b.format(Fmt((run + "%d" + run + "%s").c_str()), 5, "t", 6);
   std::string powers;
   for (long long p = 1; p > 0; p = p <= LLONG_MAX / 10 ? p * 10 : 0)
     powers += std::to_string(p - 1) + "," + std::to_string(p) + ";";
   EXPECT_EQ(b.str(), "<[0,-17] cyan %x -9223372036854775808|9223372036854775807|2147483648|" +
-                         std::string("ab\0c\n", 5) + powers + "abc1.");
+                         std::string("ab\0c\n", 5) + powers + "abc1.12345678|%d|%s" + run + "5" + run + "t");
 }
 
 TEST(OutBuf, LongFormatsAndTextsAreCopiedWhole) {
@@ -93,6 +98,19 @@ TEST(OutBuf, ReportsFailedAndPartialWrites) {
     b.format("%s%d", std::string(300 * 1024, 'z'), 1);
     EXPECT_FALSE(b.flush());  // a failure stays
     close(full);
+  }
+  // A buffer that cannot grow keeps what it holds and reports it, in memory or for a descriptor.
+  {
+    OutBuf m;
+    m.put("kept");
+    faults.realloc_in = 1;
+    m.put(std::string(5000, 'z'));
+    m.format("%s", std::string(5000, 'z'));
+    m.put("x");
+    faults = Faults();
+    EXPECT_EQ(m.view(), "kept");
+    EXPECT_EQ(m.error(), ENOMEM);
+    EXPECT_FALSE(m.flush());
   }
   // A file size limit makes the first write partial and the next one fail: what fits lands.
   TempFile f;
