@@ -73,8 +73,7 @@ bool load(const char *path, size_t limit, File *f) {
   }
   char chunk[1 << 16];
   for (;;) {
-    ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
+    ssize_t n = read(fd, chunk, sizeof chunk);  // never interrupted: no signal is caught
     if (n <= 0) {
       int saved = errno;
       close(fd);
@@ -107,7 +106,6 @@ bool read_lines(int fd, bool regular, size_t limit, MakeReader make_reader, size
   };
   for (;;) {
     ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
     if (n == 0) break;
     *bytes += static_cast<size_t>(n);

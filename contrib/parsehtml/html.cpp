@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdlib>
 
@@ -45,24 +44,27 @@ Loaded load(const char *path) {
       return f;
     }
   }
-  // The size, where there is one, is only the first guess at the room needed.
-  size_t cap = S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 65536;
-  size_t got = 0;
-  char *buf = static_cast<char *>(malloc(cap));
-  while (buf) {
+  // The size, where there is one, is only the first guess at the room needed. The program
+  // catches no signal, so a read is never interrupted.
+  size_t want = S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<size_t>(st.st_size) : 65536;
+  size_t cap = 0, got = 0;
+  char *buf = nullptr;
+  for (;;) {
     if (got == cap) {
-      char *more = static_cast<char *>(realloc(buf, cap * 2));
-      if (!more) free(buf);
+      char *more = static_cast<char *>(realloc(buf, want));
+      if (!more) {
+        free(buf);
+        f.no_memory = true;
+        return f;
+      }
       buf = more;
-      cap *= 2;
-      continue;
+      cap = want;
+      want *= 2;
     }
     ssize_t n = read(fd, buf + got, cap - got);
-    if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;  // the end, or a read error: what was read counts
     got += static_cast<size_t>(n);
   }
-  f.no_memory = !buf;
   f.buf = buf;
   f.size = static_cast<int64_t>(got);
   return f;

@@ -14,3 +14,16 @@
 printf '[1,1],[1,2]ca red ""' | "$PROG" -f html src.txt | grep -c 'color: #cd0000'
 "$PROG" -s overlap.stream src.txt > /dev/full; echo "status $?"
 "$PROG" --max-size 13 -s overlap.stream <(printf 'abcdef\nghijkl') | od -c | tail -1; echo "status $?"
+# Files the system will not map: under /sys one reads as its copy does; a read that fails, of
+# the source or of the stream, is an error. A stream's lines may straddle its reads.
+cp /sys/devices/system/cpu/online online.txt && trap 'rm -f empty.txt online.txt' EXIT
+"$PROG" -s overlap.stream /sys/devices/system/cpu/online > sys.out; "$PROG" -s overlap.stream online.txt | cmp - sys.out && echo same
+rm -f sys.out
+"$PROG" -s overlap.stream /proc/self/mem; echo "status $?"
+"$PROG" -s /proc/self/mem src.txt; echo "status $?"
+# (3120 rows of 21 bytes, then one across byte 65536.)
+{ for k in $(seq 3120); do echo '[1,2],[1,3]ca red ""'; done; echo '[1,1],[1,4]ca blue ""'; } > long.stream
+trap 'rm -f empty.txt online.txt long.stream' EXIT
+"$PROG" -s long.stream src.txt | cmp - <(tail -2 long.stream | "$PROG" src.txt) && echo same
+"$PROG" --max-size "" src.txt < overlap.stream; echo "status $?"
+"$PROG" --max-size 99999999999999999999999 src.txt < overlap.stream; echo "status $?"
