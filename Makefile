@@ -58,6 +58,7 @@ fuzz:
 coverage:
 	@scripts/deps.sh coverage
 	cmake -S . -B "$(COVBUILD)" -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Debug -DILVO_COVERAGE=ON >/dev/null
+	find "$(COVBUILD)" -name '*.gcda' -delete
 	cmake --build "$(COVBUILD)"
 	find "$(COVBUILD)" -name '*.gcda' -delete
 	cd "$(COVBUILD)" && ctest -j2 -E install >/dev/null || (ctest --rerun-failed --output-on-failure; exit 1)
