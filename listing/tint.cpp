@@ -54,7 +54,8 @@ void ListTint::passes(const Piece &p, size_t n, size_t first, OutBuf &out) {
   text_ = text;
   n_ = Counts{};
   bool any = false;
-  for (; at < n && text[at] != '\0'; at = find_bit(p.special, p.offset + at, p.offset + n) - p.offset) {
+  for (; at < n && text[at] != '\0';
+       at = find_bit(p.special, p.offset + at, p.offset + n) - p.offset) {
     // A zero byte among the next four ends the text and fails the match.
     int kind = n - at < kMarkerLen ? -1 : marker_kind_at(text + at);
     if (kind >= 0) {
@@ -78,17 +79,18 @@ void ListTint::passes(const Piece &p, size_t n, size_t first, OutBuf &out) {
   full_ = words_ == kWords ? 0 : ~0ULL << words_;
 
   int start, end;  // columns of the area being written
+  const Digits &line = line_.of(lineno_);
   while (take(kKeywordOpen, &start) && take(kKeywordClose, &end))
-    out.format(kKeyword, lineno_, start, lineno_, end);
+    out.format(kKeyword, line, start, line, end);
   while (take(kCommentOpen, &start)) {
     start -= 3;
     if (!take(kCommentClose, &end)) {
       save_start(start);
       break;
     }
-    out.format(kComment, lineno_, start, lineno_, end);
+    out.format(kComment, line, start, line, end);
   }
-  while (take(kCommentClose, &end)) out.format(kCommentEnd, saved_.view(), lineno_, end);
+  while (take(kCommentClose, &end)) out.format(kCommentEnd, saved_.view(), line, end);
 }
 
 inline bool ListTint::take(Kind kind, int *col) {
@@ -149,7 +151,8 @@ inline void ListTint::mark_gone(int from, int to) {
   gone_[w] |= (~0ULL >> (63 - (to & 63))) & (~0ULL << (from & 63));
   if (gone_[w] == ~0ULL) full_ |= 1ULL << w;
   // Counts of whole words before the last one are all that removed_before reads.
-  for (int j = w + 1; j < words_; j += j & -j) count_[j] = static_cast<uint16_t>(count_[j] + to - from + 1);
+  for (int j = w + 1; j < words_; j += j & -j)
+    count_[j] = static_cast<uint16_t>(count_[j] + to - from + 1);
 }
 
 inline int ListTint::removed_before(int at) const {

@@ -184,7 +184,7 @@ void HtmlScanner::scan() {
       if (!match(bcnt - 2, "-->", 3)) continue;
       bcnt -= 2;
       column = bcnt - line_start_ + 1;
-      out_->format(kRowCmnt, sline, scolumn, line, column + 3,
+      out_->format(kRowCmnt, start_line_.of(sline), scolumn, end_line_.of(line), column + 3,
                    colors_[cmnt_clr]);
       state = IDLE;
     } else {
@@ -259,30 +259,31 @@ void HtmlScanner::href_lookahead() {
 void HtmlScanner::close_tag() {
   if (inbracket == 0) syntax();
   for (const Row *r : kRowsOf[state])
-    if (r) out_->format(*r->fmt, sline, scolumn, line, column + 1, colors_[r->clr]);
+    if (r)
+      out_->format(*r->fmt, start_line_.of(sline), scolumn, end_line_.of(line), column + 1,
+                   colors_[r->clr]);
   if (state == PRE) {
     if (end == 0) {
-      out_->format(kRowPreOpen, line, column + 2, colors_[pre_clr],
-                   colors_[bgc_clr]);
+      out_->format(kRowPreOpen, end_line_.of(line), column + 2, colors_[pre_clr], colors_[bgc_clr]);
     } else {
-      out_->format(kRowPreBlock, pre_sline, pre_scolumn, line, column + 1,
-                   colors_[pre_clr]);
-      out_->format(kRowPreRest, line, column + 2, colors_[fgc_clr],
-                   colors_[bgc_clr]);
+      out_->format(kRowPreBlock, start_line_.of(pre_sline), pre_scolumn, end_line_.of(line),
+                   column + 1, colors_[pre_clr]);
+      out_->format(kRowPreRest, end_line_.of(line), column + 2, colors_[fgc_clr], colors_[bgc_clr]);
     }
   } else if (state == A) {
     if (end == 0) {
       int64_t a_end = lnk_sline != 0 ? scolumn + 3 : column + 1;
-      out_->format(kRowA, sline, scolumn, line, a_end, colors_[a_clr]);
+      out_->format(kRowA, start_line_.of(sline), scolumn, end_line_.of(line), a_end,
+                   colors_[a_clr]);
       url_sline = line;
       url_scolumn = column;
     } else {
       if (lnk_sline != 0)
-        out_->format(kRowLink, lnk_sline, lnk_scolumn + 1, line, url_scolumn,
-                     colors_[link_clr]);
-      out_->format(kRowUrl, url_sline, url_scolumn + 1, line, column - 3,
-                   colors_[url_clr]);
-      out_->format(kRowUrlLink, line, column - 3, line, column + 1,
+        out_->format(kRowLink, start_line_.of(lnk_sline), lnk_scolumn + 1, end_line_.of(line),
+                     url_scolumn, colors_[link_clr]);
+      out_->format(kRowUrl, start_line_.of(url_sline), url_scolumn + 1, end_line_.of(line),
+                   column - 3, colors_[url_clr]);
+      out_->format(kRowUrlLink, start_line_.of(line), column - 3, end_line_.of(line), column + 1,
                    colors_[a_clr]);
     }
   }

@@ -137,6 +137,7 @@ class HtmlScanner {
   int64_t lnk_sline, lnk_scolumn;
   int64_t url_sline, url_scolumn;
   int64_t inbracket;  // bytes seen since the last '<'; 0 outside a tag
+  Digits start_line_, end_line_;  // of a row's first line and of its last
 };
 
 #endif

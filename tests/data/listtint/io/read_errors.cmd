@@ -1,3 +1,5 @@
 # Standard input that cannot be read, a directory or closed: the lines written so far, the
 # reason on standard error, status 1.
 "$PROG" < .; echo "status $?"; "$PROG" <&-; echo "status $?"
+# A file named while standard input is closed opens as descriptor 0, and is read.
+"$PROG" stdin.lst <&-; echo "status $?"
