@@ -15,17 +15,27 @@
 
 namespace {
 
-// The pieces that PieceReader makes of input, fed through a pipe in small writes.
-std::vector<std::string> pieces(const std::string &input) {
+// The pieces that PieceReader makes of input, fed through a pipe in small writes, or from a
+// file, whose reads fill whole blocks.
+std::vector<std::string> pieces(const std::string &input, bool from_file = false) {
   int fds[2];
-  EXPECT_EQ(pipe(fds), 0);
-  std::thread writer([&] {
-    for (size_t at = 0; at < input.size(); at += 1000) {
-      size_t n = input.size() - at < 1000 ? input.size() - at : 1000;
-      EXPECT_EQ(write(fds[1], input.data() + at, n), static_cast<ssize_t>(n));
-    }
-    close(fds[1]);
-  });
+  std::thread writer;
+  if (from_file) {
+    char path[] = "/tmp/tint_testXXXXXX";
+    fds[0] = mkstemp(path);
+    unlink(path);
+    EXPECT_EQ(write(fds[0], input.data(), input.size()), static_cast<ssize_t>(input.size()));
+    lseek(fds[0], 0, SEEK_SET);
+  } else {
+    EXPECT_EQ(pipe(fds), 0);
+    writer = std::thread([&] {
+      for (size_t at = 0; at < input.size(); at += 1000) {
+        size_t n = input.size() - at < 1000 ? input.size() - at : 1000;
+        EXPECT_EQ(write(fds[1], input.data() + at, n), static_cast<ssize_t>(n));
+      }
+      close(fds[1]);
+    });
+  }
   std::vector<std::string> got;
   PieceReader in(fds[0]);
   Piece p;
@@ -36,7 +46,7 @@ std::vector<std::string> pieces(const std::string &input) {
       EXPECT_EQ(special, p.text[i] == '\\' || p.text[i] == '\0') << got.size() << ":" << i;
     }
   }
-  writer.join();
+  if (writer.joinable()) writer.join();
   close(fds[0]);
   return got;
 }
@@ -62,6 +72,12 @@ TEST(PieceReader, SplitsLikeALineReaderWithA4096ByteLimit) {
                                    "end"};
   EXPECT_EQ(got, want);
   EXPECT_TRUE(pieces("").empty());
+  // Three blocks and more of marked lines, backslashes in every word, the blocks' last too.
+  std::string marked;
+  for (int k = 0; marked.size() < 200000; k++) marked += "\\*(+Kx\\*(-K" + std::string(k % 50, 'y') + "\n";
+  std::string joined;
+  for (const std::string &p : pieces(marked, true)) joined += p;
+  EXPECT_EQ(joined, marked);
 }
 
 TEST(ListTint, SavedStartOutlivesItsLineAndIsNeverCleared) {

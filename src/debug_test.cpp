@@ -394,6 +394,17 @@ TEST(DebugPipe, PipeThenFileWithNoDescriptorToSpare) {
   EXPECT_FALSE(r.timed_out);
   EXPECT_EQ(slurp(d / "pipe"), "DEBUG=0x1\nto the pipe\n");
   EXPECT_EQ(slurp(d / "file"), "DEBUG=0x2\nto the file\n");
+  // With standard input closed, /dev/null opens as descriptor 0 for a moment: it is not left
+  // open behind the caller.
+  r = run_child([&] {
+    close(0);
+    setenv("DEBUG", "1|dd status=none of=/dev/null", 1);
+    Debug(nullptr);
+    setenv("DEBUG", ("2>" + (d / "file")).c_str(), 1);
+    Debug(nullptr);
+    printf("stdin %s\n", fcntl(0, F_GETFD) < 0 ? "closed" : "open");
+  });
+  EXPECT_EQ(r.out, "stdin closed\n");
 }
 
 TEST(DebugPipe, LongValueComesBackWhole) {
