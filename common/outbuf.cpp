@@ -6,11 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 
-namespace {
 constexpr size_t kChunk = 256 * 1024;  // bytes gathered before a write(2)
-}
 
 OutBuf::OutBuf(int fd) : fd_(fd) {
 #ifdef F_SETPIPE_SZ
@@ -21,12 +18,6 @@ OutBuf::OutBuf(int fd) : fd_(fd) {
   if (fstat(fd, &st) == 0 && S_ISFIFO(st.st_mode)) fcntl(fd, F_SETPIPE_SZ, int{kChunk});
 #endif
   room(kChunk);
-}
-
-OutBuf::OutBuf() : fd_(-1) {}
-
-OutBuf::~OutBuf() {
-  free(data_);
 }
 
 char *OutBuf::room(size_t n) {
@@ -51,31 +42,21 @@ char *OutBuf::general(char *w, const Fmt &fmt, const Arg *args, int n) noexcept 
     auto len = static_cast<size_t>(fmt.run_len_[k]);
     memcpy(w, fmt.text_ + fmt.run_at_[k], len);
     w += len;
-    if (k < fmt.nconv_ && k < n && !args[k].text.empty()) {
-      memcpy(w, args[k].text.data(), args[k].text.size());
-      w += args[k].text.size();
-    }
+    if (k < fmt.nconv_ && k < n) w = arg(w, args[k].text);
   }
   return w;
 }
 
-bool OutBuf::write_all(const char *s, size_t n) {
-  while (n > 0) {
-    ssize_t w = write(fd_, s, n);
-    if (w < 0 && errno == EINTR) continue;
-    if (w < 0) {
-      error_ = errno;
-      return false;
-    }
-    s += w;
-    n -= static_cast<size_t>(w);
-  }
-  return true;
-}
-
 bool OutBuf::flush() {
   if (fd_ < 0) return error_ == 0;
-  if (!error_) write_all(data_, len_);
+  // The programs catch no signal, so a write is never interrupted; a short one goes on.
+  for (const char *s = data_, *end = data_ + len_; !error_ && s < end;) {
+    ssize_t w = write(fd_, s, static_cast<size_t>(end - s));
+    if (w < 0)
+      error_ = errno;
+    else
+      s += w;
+  }
   len_ = 0;
   return error_ == 0;
 }
