@@ -217,8 +217,8 @@ void PieceReader::refill() {
     start_ = 0;
   }
   while (!eof_ && fill_ < kBlock) {
+    // Never interrupted: the program catches no signal.
     ssize_t got = read(fd_, buf_ + fill_, kBlock - fill_);
-    if (got < 0 && errno == EINTR) continue;
     if (got <= 0) {
       eof_ = true;  // a read error ends the input too, and is kept for the exit status
       if (got < 0) error_ = errno;

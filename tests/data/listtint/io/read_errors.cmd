@@ -3,3 +3,5 @@
 "$PROG" < .; echo "status $?"; "$PROG" <&-; echo "status $?"
 # A file named while standard input is closed opens as descriptor 0, and is read.
 "$PROG" stdin.lst <&-; echo "status $?"
+# A named file whose read fails is named in the message.
+"$PROG" /proc/self/mem; echo "status $?"

@@ -27,3 +27,7 @@ trap 'rm -f empty.txt online.txt long.stream' EXIT
 "$PROG" -s long.stream src.txt | cmp - <(tail -2 long.stream | "$PROG" src.txt) && echo same
 "$PROG" --max-size "" src.txt < overlap.stream; echo "status $?"
 "$PROG" --max-size 99999999999999999999999 src.txt < overlap.stream; echo "status $?"
+# A read of the source that gives one byte is not its end.
+(printf 'a'; sleep 0.2; printf 'bcdef\n') | "$PROG" -s overlap.stream /dev/stdin > paused.out
+printf 'abcdef\n' > whole.txt && "$PROG" -s overlap.stream whole.txt | cmp - paused.out && echo same
+rm -f paused.out whole.txt
