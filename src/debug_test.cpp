@@ -118,6 +118,9 @@ Child debug_with(const char *value, unsigned start = 0, const char *name = nullp
 }  // namespace
 
 TEST(DebugPlain, LevelForms) {
+  std::string long_at = "@";  // a plain value is read whole, past the lengths kept for targets
+  for (int k = 0; k < 600; k++) long_at += "1,";
+  long_at += "32";
   struct Case {
     const char *value;
     unsigned start, want;
@@ -129,6 +132,7 @@ TEST(DebugPlain, LevelForms) {
       {"0x10", 0, 0},       {"12abc", 0, 12},
       {" +42", 0, 42},      {"", 5, 0},
       {"4294967297", 0, 1}, {"99999999999999999999999", 0, 0xffffffff},
+      {long_at.c_str(), 0, 0x80000001},
   };
   for (const Case &c : cases) {
     Child r = debug_with(c.value, c.start);
@@ -180,6 +184,19 @@ TEST(DebugFile, WithDescriptor2ClosedTheFileBecomesIt) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(slurp(d / "a"), "DEBUG=0x1\n");
   EXPECT_EQ(slurp(d / "b"), "DEBUG=0x3\nlast\n");
+}
+
+TEST(DebugFile, StandardErrorIsUnbufferedAfterwards) {
+  TempDir d;
+  Child r = run_child([&] {
+    static char buf[4096];
+    setvbuf(stderr, buf, _IOFBF, sizeof buf);
+    setenv("DEBUG", ("1>" + (d / "log")).c_str(), 1);
+    Debug(nullptr);
+    fprintf(stderr, "x");
+    child_exit(0);  // with no flush
+  });
+  EXPECT_EQ(slurp(d / "log"), "DEBUG=0x1\nx");
 }
 
 TEST(DebugFile, TheFileModeFollowsTheUmask) {
