@@ -56,8 +56,9 @@ TEST(OutBuf, FormatsNumbersAndTexts) {
   for (long long p = 1; p > 0; p = p <= LLONG_MAX / 10 ? p * 10 : 0)
     powers += std::to_string(p - 1) + "," + std::to_string(p) + ";";
   EXPECT_EQ(b.str(), "<[0,-17] cyan %x -9223372036854775808|9223372036854775807|2147483648|" +
-                         std::string("ab\0c\n", 5) + powers + "abc1.12345678|%d|%s" + run + "5" + run + "t" +
-                         "<0><0><1000000><1000000><-7><-9223372036854775808>" + run + "12");
+                         std::string("ab\0c\n", 5) + powers + "abc1.12345678|%d|%s" + run + "5" +
+                         run + "t" + "<0><0><1000000><1000000><-7><-9223372036854775808>" + run +
+                         "12");
 }
 
 TEST(OutBuf, LongFormatsAndTextsAreCopiedWhole) {

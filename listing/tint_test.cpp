@@ -74,7 +74,8 @@ TEST(PieceReader, SplitsLikeALineReaderWithA4096ByteLimit) {
   EXPECT_TRUE(pieces("").empty());
   // Three blocks and more of marked lines, backslashes in every word, the blocks' last too.
   std::string marked;
-  for (int k = 0; marked.size() < 200000; k++) marked += "\\*(+Kx\\*(-K" + std::string(k % 50, 'y') + "\n";
+  for (int k = 0; marked.size() < 200000; k++)
+    marked += "\\*(+Kx\\*(-K" + std::string(k % 50, 'y') + "\n";
   std::string joined;
   for (const std::string &p : pieces(marked, true)) joined += p;
   EXPECT_EQ(joined, marked);
