@@ -101,6 +101,18 @@ Child run_child(const std::function<void()> &body, int timeout_s = 20) {
   return c;
 }
 
+// Calls Debug with no descriptor from n up to be had, then gives the old limit back (the
+// sanitizers need descriptors of their own).
+void debug_with_descriptors_below(rlim_t n) {
+  struct rlimit old, lim;
+  getrlimit(RLIMIT_NOFILE, &old);
+  lim = old;
+  lim.rlim_cur = n;
+  setrlimit(RLIMIT_NOFILE, &lim);
+  Debug(nullptr);
+  setrlimit(RLIMIT_NOFILE, &old);
+}
+
 // Sets DEBUG (or unsets it for null), calls Debug and prints the word on stdout.
 Child debug_with(const char *value, unsigned start = 0, const char *name = nullptr) {
   return run_child([=] {
@@ -345,13 +357,7 @@ TEST(DebugPipe, EmptyCommandUsesStandardOutputAndRestoresTheVariable) {
 TEST(DebugPipe, FailedPopenIsReportedOnStandardOutput) {
   Child r = run_child([] {
     setenv("DEBUG", "1|cat", 1);
-    struct rlimit old, lim;
-    getrlimit(RLIMIT_NOFILE, &old);
-    lim = old;
-    lim.rlim_cur = 3;  // no descriptor left for the pipe
-    setrlimit(RLIMIT_NOFILE, &lim);
-    Debug(nullptr);
-    setrlimit(RLIMIT_NOFILE, &old);  // the sanitizers need descriptors of their own
+    debug_with_descriptors_below(3);  // no descriptor left for the pipe
     printf("|env=%s\n", getenv("DEBUG"));
   });
   EXPECT_EQ(r.out,
@@ -398,14 +404,8 @@ TEST(DebugPipe, PipeThenFileWithNoDescriptorToSpare) {
     setenv("DEBUG", ("1|dd status=none of=" + (d / "pipe")).c_str(), 1);
     Debug(nullptr);
     fprintf(stderr, "to the pipe\n");
-    struct rlimit old, lim;
-    getrlimit(RLIMIT_NOFILE, &old);
-    lim = old;
-    lim.rlim_cur = 4;  // 0, 1, 2 and the pipe's own descriptor
-    setrlimit(RLIMIT_NOFILE, &lim);
     setenv("DEBUG", ("2>" + (d / "file")).c_str(), 1);
-    Debug(nullptr);
-    setrlimit(RLIMIT_NOFILE, &old);
+    debug_with_descriptors_below(4);  // 0, 1, 2 and the pipe's own descriptor
     fprintf(stderr, "to the file\n");
   });
   EXPECT_FALSE(r.timed_out);
