@@ -167,49 +167,76 @@ void HtmlScanner::scan() {
   auto find = [&](char a, char b, char c) {
     return static_cast<int64_t>(find_any(buf_, static_cast<size_t>(bcnt), size, a, b, c));
   };
+  auto newline = [&] {
+    line++;
+    line_start_ = bcnt + 1;
+  };
+  // A tag is taken in one turn of the loop where it can be, its '<', name and '>' in turn (12%
+  // less time on real pages than a turn for each, make bench's pairs). Between them only the
+  // bytes that can matter stop the search, and no newline is skipped: outside a tag '<' or '>';
+  // past its name, '>' alone, for a '<' there only counts.
   for (bcnt = 0; bcnt < size_; bcnt++) {
-    // Skip to the next byte that can matter: the others only move the counters, and no newline
-    // is skipped. Outside a tag that is '<' or '>'; inside one, past its name, '>' alone, for a
-    // '<' there only counts.
     if (state == CMNT) {
       // Only "-->" matters, found at its last byte: '>' or 0x1e, which ORed with 0x20 is '>'
       // (as a carriage return is '-').
       bcnt = find('>', '\x1e', '\n');
       if (bcnt >= size_) break;
       if (buf_[bcnt] == '\n') {
-        line++;
-        line_start_ = bcnt + 1;
-        continue;
+        newline();
+      } else if (match(bcnt - 2, "-->", 3)) {
+        bcnt -= 2;
+        column = bcnt - line_start_ + 1;
+        out_->format(kRowCmnt, start_line_.of(sline), scolumn, end_line_.of(line), column + 3,
+                     colors_[cmnt_clr]);
+        state = IDLE;
+        inbracket++;  // the tag goes on to the next '>'
       }
-      if (!match(bcnt - 2, "-->", 3)) continue;
-      bcnt -= 2;
-      column = bcnt - line_start_ + 1;
-      out_->format(kRowCmnt, start_line_.of(sline), scolumn, end_line_.of(line), column + 3,
-                   colors_[cmnt_clr]);
-      state = IDLE;
-    } else {
-      if (inbracket != 1) {
-        int64_t next = inbracket == 0 ? find('<', '>', '\n') : find('>', '\n', '\n');
-        if (inbracket > 0) inbracket += next - bcnt;
-        bcnt = next;
-        if (bcnt >= size_) break;
-      }
+      continue;
+    }
+    if (inbracket == 0) {
+      bcnt = find('<', '>', '\n');
+      if (bcnt >= size_) break;
       if (buf_[bcnt] == '\n') {
-        line++;
-        line_start_ = bcnt + 1;
+        newline();
         continue;
       }
       column = bcnt - line_start_ + 1;
+      if (buf_[bcnt] == '>') {
+        close_tag();
+        continue;
+      }
+      inbracket = 1;
+      if (++bcnt >= size_) break;
     }
-    char ch = buf_[bcnt];
-    if (ch == '<') {
-      inbracket++;
-    } else if (ch == '>') {
-      close_tag();
-    } else if (inbracket > 0) {
-      if (inbracket == 1) tag_name();
-      inbracket++;
+    if (inbracket == 1) {
+      // The name's first byte; newlines before it are passed over.
+      if (buf_[bcnt] == '\n') {
+        newline();
+        continue;
+      }
+      column = bcnt - line_start_ + 1;
+      char ch = buf_[bcnt];
+      if (ch == '>') {
+        close_tag();
+        continue;
+      }
+      inbracket = 2;
+      if (ch != '<') {
+        tag_name();
+        if (state == CMNT) continue;
+      }
+      if (++bcnt >= size_) break;
     }
+    int64_t next = find('>', '\n', '\n');
+    inbracket += next - bcnt;
+    bcnt = next;
+    if (bcnt >= size_) break;
+    if (buf_[bcnt] == '\n') {
+      newline();
+      continue;
+    }
+    column = bcnt - line_start_ + 1;
+    close_tag();
   }
 }
 
