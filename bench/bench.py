@@ -45,12 +45,17 @@ def timed(cmd):
 
 
 def ratio(cmd, baseline):
-    """Median over PAIRS of time(cmd) / time(cat baseline), the two alternating."""
-    rs = []
+    """Median over PAIRS of time(cmd) / time(cat baseline), the two alternating; and, as the
+    machine is shared, a text of the spread: the middle half of the ratios, cat's median time."""
+    rs, cats = [], []
     for _ in range(PAIRS):
         t = timed(cmd)
-        rs.append(t / timed(["cat", baseline]))
-    return statistics.median(rs)
+        cats.append(timed(["cat", baseline]))
+        rs.append(t / cats[-1])
+    rs.sort()
+    spread = (f"  [pairs {rs[len(rs) // 4]:.2f}-{rs[(3 * len(rs)) // 4]:.2f}, "
+              f"cat {1000 * statistics.median(cats):.0f} ms]")
+    return statistics.median(rs), spread
 
 
 def rusage(cmd, stdout=subprocess.DEVNULL):
@@ -136,8 +141,9 @@ def throughput(name, cmd_of, path, limit, work, scaling=None):
     stream = stream_of(cmd, os.path.join(work, name + ".stream"))
     base = stream if os.path.getsize(stream) > os.path.getsize(path) else path
     of = "cat of the stream" if base == stream else "cat"
+    median, spread = ratio(cmd, base)
     line = (f"  {name:<16} {size_text(path):>8} -> {size_text(stream):>8}  "
-            f"{check(name, ratio(cmd, base), limit, ' x ' + of)}")
+            f"{check(name, median, limit, ' x ' + of)}{spread}")
     if scaling:
         # The same input twice over: the time must not grow faster than the input.
         double = os.path.join(work, name + ".x2")
