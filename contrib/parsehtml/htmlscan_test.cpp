@@ -97,7 +97,8 @@ TEST(HtmlScanner, RunsTheSameTwice) {
 
 TEST(HtmlScanner, AgreesWithTheLiteralScan) {
   // Pages rich in what the scanner's skips must not miss: tags in tags, comments ending with
-  // carriage returns or 0x1e, a newline after "</", names of every keyword and near misses.
+  // carriage returns or 0x1e, a newline after "</", names of every keyword and near misses
+  // (a one-letter name before 0x1e, which folds to '>'; names made of two bits).
   static const char *const kBits[] = {
       "<",       ">",      "</",         "<!--",  "-->",   "--",    "-",      "\r",   "\x1e",
       "\n",     " ",      "\t",        "x",     "<a href=x>", "</a>", "<A\tHREF=", "<a >",
@@ -105,7 +106,8 @@ TEST(HtmlScanner, AgreesWithTheLiteralScan) {
       "<h5>",    "<titl>", "<title>",    "<blockqx>", "<!-->", "</\n", "<\n", "<<h2>",  "<thead>",
       "<form>",  "<hr>",   "<br>",       "<option>", "<select", "<td>", "<em", "<caption>", "<font",
       "<head>",  "<html>", "<body>",     "<center>", "<ul>", "<li>", "<ol>", "<tr>", "<th>",
-      "<table>", "<>",     "href",       "\0"};
+      "<table>", "<>",     "href",       "\0",   "<p",    "<B",    "<i",    "<fO",  "rm>",
+      "nt>"};
   std::mt19937 rng(13);
   HtmlScanner s;
   for (int round = 0; round < 4000; round++) {
