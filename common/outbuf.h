@@ -46,37 +46,8 @@ class Fmt {
   bool compact_ = false;  // copied, and every run fits one move
 };
 
-// Writes v in decimal at w, which has room for 20 bytes, and returns the end. Numbers below
-// 10^8 (every column and line of a real input) take no loop and no branch on their length:
-// their eight digits are made in one word from a table of pairs, the leading zeros shifted out.
-// 12% less time for html on real pages (make bench's pairs, against std::to_chars alone).
-template <class T>
-char *put_decimal(char *w, T v) {
-#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-  bool negative = false;
-  if constexpr (std::is_signed_v<T>) negative = v < 0;
-  if (!negative && static_cast<uint64_t>(v) < 100000000) {
-    struct Pairs {  // 0..99 as two digit values, tens first in memory
-      uint16_t of[100];
-      constexpr Pairs() : of() {
-        for (int k = 0; k < 100; k++) of[k] = static_cast<uint16_t>(k / 10 | (k % 10) << 8);
-      }
-    };
-    static constexpr Pairs kPairs;
-    auto x = static_cast<uint32_t>(v), hi = x / 10000, lo = x % 10000;
-    uint64_t d = uint64_t{kPairs.of[hi / 100]} | uint64_t{kPairs.of[hi % 100]} << 16 |
-                 uint64_t{kPairs.of[lo / 100]} << 32 | uint64_t{kPairs.of[lo % 100]} << 48;
-    int zeros = __builtin_ctzll(d | 1ULL << 56) / 8;  // leading zero digits; a 0 keeps one
-    d = (d | 0x3030303030303030ULL) >> (8 * zeros);
-    memcpy(w, &d, 8);
-    return w + 8 - zeros;
-  }
-#endif
-  return std::to_chars(w, w + 20, v).ptr;
-}
-
 // The digits of a number that rows repeat (their line), converted when it changes and copied for
-// a "%d": 10% less time for html on real pages, 9% for listtint on real listings (make bench's
+// a "%d": 10% less time for html on real pages, 8% for listtint on real listings (make bench's
 // pairs, with and without), as most rows name their line twice and a line's rows all name it.
 class Digits {
  public:
@@ -84,7 +55,7 @@ class Digits {
   const Digits &of(int64_t v) {
     if (v != value_) {
       value_ = v;
-      len_ = static_cast<int>(put_decimal(text_, v) - text_);
+      len_ = static_cast<int>(std::to_chars(text_, text_ + 20, v).ptr - text_);
     }
     return *this;
   }
@@ -151,7 +122,7 @@ class OutBuf {
   template <class T>
   static char *arg(char *w, const T &v) {
     if constexpr (std::is_integral_v<T>) {
-      return put_decimal(w, v);
+      return std::to_chars(w, w + 20, v).ptr;
     } else if constexpr (std::is_same_v<T, Digits>) {
       std::string_view digits = v;
       memcpy(w, digits.data(), 20);  // the room is that of any number
