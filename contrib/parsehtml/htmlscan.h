@@ -116,8 +116,7 @@ class HtmlScanner {
   void scan();
   void tag_name();
   void href_lookahead();
-  void close_tag();  // at a tag's '>': its rows, then outside again
-  void rows();       // the rows of the tag that ends here, by its state
+  void close_tag();  // at a tag's '>': its rows by its state, then outside again
   void syntax();
   bool match(int64_t at, const char *word, int len) const;
   unsigned char byte_at(int64_t at) const { return at < size_ ? buf_[at] : 0; }
