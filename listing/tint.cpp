@@ -21,15 +21,6 @@ int marker_kind(int c0, int c1, int c2, int sign, int letter) {
     return -1;
   return (letter == 'C' ? 2 : 0) + (sign == '-' ? 1 : 0);
 }
-
-// The same for the five bytes at p, read as one word and a byte.
-int marker_kind_at(const char *p) {
-  uint32_t head;
-  memcpy(&head, p, 4);
-  constexpr uint32_t kLead = '\\' | '*' << 8 | '(' << 16;
-  if ((head & 0xffffff) != kLead) return -1;
-  return marker_kind('\\', '*', '(', static_cast<int>(head >> 24), p[4]);
-}
 }  // namespace
 
 void ListTint::reset() {
@@ -65,7 +56,8 @@ void ListTint::passes(const Piece &p, size_t n, size_t first, OutBuf &out) {
   for (; at < n && text[at] != '\0';
        at = find_bit(p.special, p.offset + at, p.offset + n) - p.offset) {
     // A zero byte among the next four ends the text and fails the match.
-    int kind = n - at < kMarkerLen ? -1 : marker_kind_at(text + at);
+    const char *m = text + at;
+    int kind = n - at < kMarkerLen ? -1 : marker_kind(m[0], m[1], m[2], m[3], m[4]);
     if (kind >= 0) {
       marks_[kind][n_.marks[kind]++] = static_cast<int16_t>(at);
       any = true;
