@@ -147,8 +147,9 @@ void HtmlScanner::reset() {
 }
 
 bool HtmlScanner::match(int64_t at, const char *word, int len) const {
-  // Past the end the file reads as zero bytes, which match no keyword byte.
-  return at >= 0 && len <= size_ - at && cmp(buf_ + at, word, len);
+  // Past the end the file reads as zero bytes, which match no keyword byte. No word is looked
+  // for before the first byte: "-->" is, at the earliest, the bytes after the comment's "<!".
+  return len <= size_ - at && cmp(buf_ + at, word, len);
 }
 
 void HtmlScanner::run(const char *buf, int64_t size, const HtmlColors &colors, OutBuf &out,
