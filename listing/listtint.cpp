@@ -19,10 +19,8 @@ int main(int argc, char **argv) {
   }
   OutBuf out(1);
   ListTint tint;
-  tint.opening(out);
-  PieceReader in(fd);
-  Piece p;
-  while (in.next(&p)) tint.piece(p, out);
+  BlockReader in(fd, listing_classify);
+  tint.run(in, out);
   OutBuf err(2);
   int status = finish_output(out, err, kWriteError);
   if (in.error()) {

@@ -1,13 +1,11 @@
 // The listtint filter's core: takes markers out of each piece and writes keyword and comment areas.
 #include "tint.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <functional>
 
+#include "bytescan.h"
 #include "listformats.h"
 
 namespace {
@@ -23,6 +21,17 @@ int marker_kind(int c0, int c1, int c2, int sign, int letter) {
 }
 }  // namespace
 
+void listing_classify(const char *p, uint64_t *lines, uint64_t *special) {
+  static const char kNewline[] = {'\n'}, kZero[] = {'\0'}, kBackslash[] = {'\\'}, kStar[] = {'*'},
+                    kParen[] = {'('};
+  *lines = byte_mask(p, kNewline, 1);
+  // A backslash whose next two bytes, in this word or the next, are '*' and '('.
+  uint64_t star = byte_mask(p, kStar, 1) >> 1 | static_cast<uint64_t>(p[64] == '*') << 63;
+  uint64_t paren = byte_mask(p, kParen, 1) >> 2 | static_cast<uint64_t>(p[64] == '(') << 62 |
+                   static_cast<uint64_t>(p[65] == '(') << 63;
+  *special = byte_mask(p, kZero, 1) | (byte_mask(p, kBackslash, 1) & star & paren);
+}
+
 void ListTint::reset() {
   lineno_ = 0;
   saved_.clear();
@@ -32,10 +41,35 @@ void ListTint::opening(OutBuf &out) {
   out.format(kOpening);
 }
 
+void ListTint::run(BlockReader &in, OutBuf &out) {
+  opening(out);
+  Block b;
+  for (size_t from = 0; in.next(from, &b);) {
+    from = feed(b, out);
+    if (in.drained()) out.flush();
+  }
+}
+
+size_t ListTint::feed(const Block &b, OutBuf &out) {
+  // A piece is a line with its newline, or kPieceMax bytes of a longer one, or the input's last
+  // bytes; a shorter line that the block cuts waits for the next.
+  size_t start = 0;
+  while (start < b.size) {
+    size_t avail = b.size - start;
+    size_t stop = start + (avail < kPieceMax ? avail : kPieceMax);
+    size_t nl = find_bit(b.bits[0], start, stop);
+    if (nl == stop && avail < kPieceMax && !b.last) break;
+    size_t end = nl < stop ? nl + 1 : stop;
+    piece(Piece{b.data + start, end - start, b.bits[1], start}, out);
+    start = end;
+  }
+  return start;
+}
+
 void ListTint::piece(const Piece &p, OutBuf &out) {
   lineno_++;
   size_t n = p.n < kPieceMax ? p.n : kPieceMax;
-  // Every marker starts with a backslash, and the text ends at its first zero byte.
+  // Every marker starts with "\\*(", and the text ends at its first zero byte.
   size_t first = find_bit(p.special, p.offset, p.offset + n) - p.offset;
   if (first < n && p.text[first] != '\0') passes(p, n, first, out);
 }
@@ -43,7 +77,9 @@ void ListTint::piece(const Piece &p, OutBuf &out) {
 void ListTint::piece(const char *text, size_t n, OutBuf &out) {
   uint64_t special[kPieceMax / 64 + 1] = {};
   for (size_t i = 0; i < n && i < kPieceMax; i++)
-    if (text[i] == '\\' || text[i] == '\0') special[i / 64] |= 1ULL << (i % 64);
+    if (text[i] == '\0' ||
+        (text[i] == '\\' && n - i >= 3 && text[i + 1] == '*' && text[i + 2] == '('))
+      special[i / 64] |= 1ULL << (i % 64);
   piece(Piece{text, n, special, 0}, out);
 }
 
@@ -205,25 +241,4 @@ inline void ListTint::remove(int at, bool formed) {
 void ListTint::save_start(int col) {
   saved_.clear();
   saved_.format(kSavedStart, lineno_, col);
-}
-
-void PieceReader::refill() {
-  if (start_ > 0) {
-    memmove(buf_, buf_ + start_, fill_ - start_);
-    fill_ -= start_;
-    start_ = 0;
-  }
-  while (!eof_ && fill_ < kBlock) {
-    // Never interrupted: the program catches no signal.
-    ssize_t got = read(fd_, buf_ + fill_, kBlock - fill_);
-    if (got <= 0) {
-      eof_ = true;  // a read error ends the input too, and is kept for the exit status
-      if (got < 0) error_ = errno;
-    } else {
-      fill_ += static_cast<size_t>(got);
-      break;
-    }
-  }
-  // Bits past fill_ may come from stale bytes: no search looks past the bytes read.
-  for (size_t w = 0; w * 64 < fill_; w++) byte_masks(buf_ + w * 64, &lines_[w], &special_[w]);
 }

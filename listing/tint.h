@@ -5,13 +5,17 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "bytescan.h"
+#include "blockreader.h"
 #include "outbuf.h"
 
 // Longest piece handled as one line; a longer input line arrives as several pieces.
 constexpr size_t kPieceMax = 4096;
 
-// A piece of input, with where its backslashes and zero bytes stand: bit offset + i of special
+// Classes of bytes for the reader: 0, newlines; 1, zero bytes and the backslashes that begin
+// "\\*(", where a marker may start.
+void listing_classify(const char *p, uint64_t *lines, uint64_t *special);
+
+// A piece of input, with where its zero bytes and marker heads stand: bit offset + i of special
 // (64 to a word, from the lowest) is set when byte i is one of them.
 struct Piece {
   const char *text;
@@ -34,12 +38,18 @@ class ListTint {
   ListTint() { reset(); }
   // Back to the start of an input: line 0, no saved comment start.
   void reset();
+  // Writes the whole stream for the input of in (made with listing_classify): the opening line,
+  // then each line's areas. out is flushed whenever the input has no more bytes ready.
+  void run(BlockReader &in, OutBuf &out);
   // Writes the stream's opening line.
   void opening(OutBuf &out);
+  // Handles the whole lines of a block (and at the end of the input its last bytes); returns
+  // the index of the first byte left for the next block.
+  size_t feed(const Block &b, OutBuf &out);
   // Handles one piece of at most kPieceMax bytes (longer ones are cut) as the next line.
   // The piece is only read, never copied.
   void piece(const Piece &p, OutBuf &out);
-  // The same for bytes without their index of backslashes (for tests: it makes one).
+  // The same for bytes without their bitmap (for tests: it makes one).
   void piece(const char *text, size_t n, OutBuf &out);
 
  private:
@@ -56,7 +66,9 @@ class ListTint {
   void remove(int at, bool formed);
   // Notes bytes from to to (both in one word) as removed.
   void mark_gone(int from, int to);
-  int byte(int at) const { return at >= 0 && at < len_ ? static_cast<unsigned char>(text_[at]) : 0; }
+  int byte(int at) const {
+    return at >= 0 && at < len_ ? static_cast<unsigned char>(text_[at]) : 0;
+  }
   // The byte still in the line before at (-1 when none) and after it (len_ when none).
   int left(int at) const;
   int right(int at) const;
@@ -74,51 +86,14 @@ class ListTint {
   } n_;
   int16_t marks_[kKinds][kMaxMarks];
   int16_t formed_[kKinds][kMaxMarks];
-  uint64_t gone_[kWords];  // removed bytes; the words past the piece's last are not kept
-  uint64_t full_;          // bit w: no byte of word w left (set for words past the last)
+  uint64_t gone_[kWords];   // removed bytes; the words past the piece's last are not kept
+  uint64_t full_;           // bit w: no byte of word w left (set for words past the last)
   uint16_t count_[kWords];  // Fenwick tree, from 1, of the removed bytes of each word
-  int words_ = 0;               // words of the piece
+  int words_ = 0;           // words of the piece
 
   int64_t lineno_;  // line counter; 64 bits so that no input can overflow it
   Digits line_;     // of lineno_, for the rows of a piece
-  OutBuf saved_;       // "[line,column]" of the last comment opener left open, or nothing
-};
-
-// Splits input read from a descriptor into pieces: a line with its newline, or kPieceMax bytes.
-class PieceReader {
- public:
-  explicit PieceReader(int fd) : fd_(fd) {}
-  // errno of the read error that ended the input, or 0.
-  int error() const { return error_; }
-  // The next piece, valid until the next call; false at end of input or on a read error.
-  bool next(Piece *p) {
-    for (;;) {
-      size_t avail = fill_ - start_;
-      size_t stop = start_ + (avail < kPieceMax ? avail : kPieceMax);
-      size_t nl = find_bit(lines_, start_, stop);
-      if (nl < stop || avail >= kPieceMax || (eof_ && avail > 0)) {
-        size_t end = nl < stop ? nl + 1 : stop;
-        *p = Piece{buf_ + start_, end - start_, special_, start_};
-        start_ = end;
-        return true;
-      }
-      if (eof_) return false;
-      refill();
-    }
-  }
-
- private:
-  static constexpr size_t kBlock = 64 * 1024;
-  void refill();
-  int fd_;
-  size_t start_ = 0, fill_ = 0;  // unread bytes are buf_[start_, fill_)
-  bool eof_ = false;
-  int error_ = 0;
-  // The bytes read, and one bit a byte for the newlines and for the backslashes and zero
-  // bytes among them, so that a piece's end and its markers are found a word at a time.
-  // 19% less time on real listings than a search of each piece (make bench's pairs).
-  char buf_[kBlock + 64] = {};
-  uint64_t lines_[kBlock / 64 + 1] = {}, special_[kBlock / 64 + 1] = {};
+  OutBuf saved_;    // "[line,column]" of the last comment opener left open, or nothing
 };
 
 #endif

@@ -1,12 +1,10 @@
-// Tests of the listtint core in-process: piece splitting and state across pieces.
+// Tests of the listtint core in-process: lines from blocks, and state across pieces.
 #include "tint.h"
 
-#include <unistd.h>
-
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -15,40 +13,28 @@
 
 namespace {
 
-// The pieces that PieceReader makes of input, fed through a pipe in small writes, or from a
-// file, whose reads fill whole blocks.
-std::vector<std::string> pieces(const std::string &input, bool from_file = false) {
-  int fds[2];
-  std::thread writer;
-  if (from_file) {
-    char path[] = "/tmp/tint_testXXXXXX";
-    fds[0] = mkstemp(path);
-    unlink(path);
-    EXPECT_EQ(write(fds[0], input.data(), input.size()), static_cast<ssize_t>(input.size()));
-    lseek(fds[0], 0, SEEK_SET);
-  } else {
-    EXPECT_EQ(pipe(fds), 0);
-    writer = std::thread([&] {
-      for (size_t at = 0; at < input.size(); at += 1000) {
-        size_t n = input.size() - at < 1000 ? input.size() - at : 1000;
-        EXPECT_EQ(write(fds[1], input.data() + at, n), static_cast<ssize_t>(n));
-      }
-      close(fds[1]);
-    });
+// The stream of input read in blocks, which end anywhere when seed is not 0 (reads of drawn
+// sizes); and the one the literal passes give for the pieces of a line reader with a 4096-byte
+// limit.
+std::string through_reader(const std::string &input, uint64_t seed) {
+  OutBuf out;
+  ListTint t;
+  MemoryInput in{input.data(), input.size(), seed};
+  BlockReader reader(MemoryInput::read, &in, listing_classify);
+  t.run(reader, out);
+  return out.str();
+}
+
+std::string by_lines(const std::string &input) {
+  ReferenceTint ref;
+  std::string want = "1,$ca;fgc green; bgc black; fgc green \n";
+  for (size_t at = 0, n; at < input.size(); at += n) {
+    n = std::min(input.size() - at, kPieceMax);
+    size_t nl = input.find('\n', at);
+    if (nl < at + n) n = nl + 1 - at;
+    want += ref.piece(input.data() + at, n);
   }
-  std::vector<std::string> got;
-  PieceReader in(fds[0]);
-  Piece p;
-  while (in.next(&p)) {
-    got.emplace_back(p.text, p.n);
-    for (size_t i = 0; i < p.n; i++) {  // the index of backslashes and zero bytes is right
-      bool special = p.special[(p.offset + i) / 64] >> ((p.offset + i) % 64) & 1;
-      EXPECT_EQ(special, p.text[i] == '\\' || p.text[i] == '\0') << got.size() << ":" << i;
-    }
-  }
-  if (writer.joinable()) writer.join();
-  close(fds[0]);
-  return got;
+  return want;
 }
 
 std::string tint(const std::vector<std::string> &lines) {
@@ -60,25 +46,21 @@ std::string tint(const std::vector<std::string> &lines) {
 
 }  // namespace
 
-TEST(PieceReader, SplitsLikeALineReaderWithA4096ByteLimit) {
-  std::string long_line(5000, 'x');
-  std::vector<std::string> got =
-      pieces("a\n\n" + long_line + "\n" + std::string(4095, 'y') + "\nend");
-  std::vector<std::string> want = {"a\n",
-                                   "\n",
-                                   std::string(4096, 'x'),
-                                   std::string(904, 'x') + "\n",
-                                   std::string(4095, 'y') + "\n",
-                                   "end"};
-  EXPECT_EQ(got, want);
-  EXPECT_TRUE(pieces("").empty());
-  // Three blocks and more of marked lines, backslashes in every word, the blocks' last too.
-  std::string marked;
-  for (int k = 0; marked.size() < 200000; k++)
-    marked += "\\*(+Kx\\*(-K" + std::string(k % 50, 'y') + "\n";
-  std::string joined;
-  for (const std::string &p : pieces(marked, true)) joined += p;
-  EXPECT_EQ(joined, marked);
+TEST(ListTint, BlocksThatEndAnywhereGiveTheLinesOfALineReader) {
+  // Every line is marked, so each piece shows in the stream with its number: short and empty
+  // lines, one longer than a piece with a marker across the cut, one of 4095 bytes, no final
+  // newline; then over three blocks of marked lines.
+  const std::string mark = "\\*(+Kx\\*(-K";
+  std::string cut = std::string(4093, 'x') + mark + std::string(900, 'x') + mark;
+  std::string input =
+      mark + "\n\n" + mark + "\n" + cut + "\n" + std::string(4084, 'y') + mark + "\nend" + mark;
+  for (int k = 0; input.size() < 200000; k++) input += mark + std::string(k % 50, 'y') + "\n";
+  input += "\\*(+C last \\*";
+  std::string want = by_lines(input);
+  EXPECT_NE(want.find("[3,1],[3,2]ca yellow"), std::string::npos);
+  EXPECT_EQ(through_reader(input, 0), want);
+  for (uint64_t seed = 1; seed <= 40; seed++) ASSERT_EQ(through_reader(input, seed), want) << seed;
+  EXPECT_EQ(through_reader("", 0), by_lines(""));
 }
 
 TEST(ListTint, SavedStartOutlivesItsLineAndIsNeverCleared) {
@@ -109,9 +91,8 @@ namespace {
 // markers split by other markers (removals join new ones), zero bytes, ends of pieces.
 std::string near_markers(std::mt19937 &rng, size_t len) {
   static const char *const kBits[] = {
-      "\\*(+K", "\\*(-K", "\\*(+C", "\\*(-C", "\\*(",  "\\*",   "\\",   "*(",    "(+K",
-      "(-C",    "+K",     "-C",     "K",      "C",     "+",     "x",    " ",     "\\*(+X",
-      "\\*x+K", "\\*(*K", "\\e",    "\\fB",   "\\c",   "\t",
+      "\\*(+K", "\\*(-K", "\\*(+C", "\\*(-C", "\\*(", "\\*", "\\", "*(", "(+K", "(-C", "+K", "-C",
+      "K", "C", "+", "x", " ", "\\*(+X", "\\*x+K", "\\*(*K", "\\e", "\\fB", "\\c", "\t",
       // a removal joins a marker with 1, 2, 3 or 4 of its bytes left of the join
       "\\\\*(+K*(-K", "\\*\\*(+K(-C", "\\*(\\*(+K+K", "\\*(-\\*(+KK", "\\*(+\\*(-KC"};
   std::string s;
@@ -141,9 +122,13 @@ TEST(ListTint, APieceFullOfOneKindOfMarker) {
 
 TEST(ListTint, AgreesWithTheLiteralPasses) {
   // Hand-picked lines first: formed markers, a troff escape, a marker that ends the piece.
-  std::vector<std::string> lines = {"\\*(+Kif\\*(-K \\*(+Kfor\\*(-K\n", "x\\*(-Ka\\*(+Kz\n",
-                                    "\\*(\\*(+K\\*(-K+Kz\\*(-K\n", "\\fB\\*(+Kx\\*(-K\\fR\n",
-                                    "\\*(+K\\", "\\*(+C\\*(+C\\*(-K\\*(-K\\*(-C\n", "\\*(-C"};
+  std::vector<std::string> lines = {"\\*(+Kif\\*(-K \\*(+Kfor\\*(-K\n",
+                                    "x\\*(-Ka\\*(+Kz\n",
+                                    "\\*(\\*(+K\\*(-K+Kz\\*(-K\n",
+                                    "\\fB\\*(+Kx\\*(-K\\fR\n",
+                                    "\\*(+K\\",
+                                    "\\*(+C\\*(+C\\*(-K\\*(-K\\*(-C\n",
+                                    "\\*(-C"};
   // A join whose left neighbour lies a whole removed word away: "\*(" at the end of the first
   // 64 bytes, 70 bytes of keyword markers, then "+C", which the last removal makes a marker.
   std::string far = std::string(61, 'x') + "\\*(";

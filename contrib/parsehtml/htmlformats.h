@@ -8,7 +8,6 @@
 constexpr Fmt kPragmaError =
     "html.p: color pragma syntax error(%d parameters used, %d expected), defaults used.\n";
 constexpr Fmt kSyntaxError = "Syntax error at line %d, on character %d!\n";
-constexpr Fmt kNoMemory = "html.p: %s: not enough memory to load the file, treated as empty\n";
 constexpr Fmt kWriteError = "html.p: standard output: %s\n";
 
 // The stream's first and last lines.

@@ -2,14 +2,13 @@
 #include "htmlscan.h"
 
 #include <array>
+#include <cstring>
 
 #include "htmlformats.h"
 
 #include "bytescan.h"
 
 namespace {
-
-using State = HtmlScanner::State;
 
 // Tag names, tested in this order at every tag-name step; a later match overrides.
 struct Keyword {
@@ -53,16 +52,36 @@ const Keyword kKeywords[] = {
     {"pre", 3, false, State::PRE},
 };
 
-// For each folded first byte, the keywords that start with it, in table order: 20% less time on
-// real pages than a test of every keyword (make bench's pairs).
-using FirstLetter = std::array<std::array<const Keyword *, 8>, 256>;
-const FirstLetter kByFirst = [] {
-  FirstLetter t{};
+// A keyword as one test of the eight bytes at a name, each ORed with 0x20: those under mask
+// must be the word's. Tried only for names that begin with the word's letter, among at most
+// eight, where a test of every keyword byte by byte took 26% of the time on real pages.
+struct Probe {
+  uint64_t mask, word;
+  int len;  // bytes the test reads: the word's, and the '>' after a one-letter word
+  bool need_gt;
+  State state;
+};
+struct Probes {
+  std::array<uint8_t, 256> group;             // of each folded first byte; 0: no keyword
+  std::array<std::array<Probe, 8>, 16> list;  // a group's probes; len 0 ends it
+};
+const Probes kProbes = [] {
+  Probes t{};
+  int groups = 0;
   for (const Keyword &k : kKeywords) {
-    auto &list = t[static_cast<unsigned char>(k.word[0])];
+    auto first = static_cast<unsigned char>(k.word[0]);
+    if (!t.group[first]) t.group[first] = static_cast<uint8_t>(++groups);
+    auto &list = t.list[t.group[first]];
     size_t n = 0;
-    while (list[n]) n++;
-    list[n] = &k;
+    while (list[n].len) n++;
+    unsigned char mask[8] = {}, word[8] = {};
+    for (int j = 0; j < k.len; j++) mask[j] = 0xff, word[j] = static_cast<unsigned char>(k.word[j]);
+    Probe &p = list[n];
+    memcpy(&p.mask, mask, 8);
+    memcpy(&p.word, word, 8);
+    p.len = k.len + (k.need_gt ? 1 : 0);
+    p.need_gt = k.need_gt;
+    p.state = k.state;
   }
   return t;
 }();
@@ -106,7 +125,7 @@ const Row kRows[] = {
 };
 
 // The rows of each state, in table order: at most two.
-using StateRows = std::array<std::array<const Row *, 2>, HtmlScanner::CMNT + 1>;
+using StateRows = std::array<std::array<const Row *, 2>, kStates>;
 const StateRows kRowsOf = [] {
   StateRows t{};
   for (const Row &r : kRows) (t[r.state][0] ? t[r.state][1] : t[r.state][0]) = &r;
@@ -132,9 +151,16 @@ HtmlColors html_colors_from_args(char *const *argv) {
   return c;
 }
 
+void html_classify(const char *p, uint64_t *text, uint64_t *tag) {
+  static const char kText[] = {'<', '>', '\n'}, kTag[] = {'>', '\n', '\x1e'};
+  *text = byte_mask(p, kText, 3);
+  *tag = byte_mask(p, kTag, 3);
+}
+
 void HtmlScanner::reset() {
   state = IDLE;
-  bcnt = -1;
+  bcnt = 0;
+  base_ = 0;
   line = 1;
   column = 0;
   line_start_ = 0;
@@ -144,145 +170,177 @@ void HtmlScanner::reset() {
   lnk_sline = 1, lnk_scolumn = 0;
   url_sline = 1, url_scolumn = 0;
   inbracket = 0;
+  href_ = -1;
 }
 
-bool HtmlScanner::match(int64_t at, const char *word, int len) const {
-  // Past the end the file reads as zero bytes, which match no keyword byte. No word is looked
-  // for before the first byte: "-->" is, at the earliest, the bytes after the comment's "<!".
-  return len <= size_ - at && cmp(buf_ + at, word, len);
-}
-
-void HtmlScanner::run(const char *buf, int64_t size, const HtmlColors &colors, OutBuf &out,
-                      OutBuf &err) {
-  buf_ = buf;
-  size_ = size > 0 ? size : 0;
+void HtmlScanner::run(BlockReader &in, const HtmlColors &colors, OutBuf &out, OutBuf &err) {
   colors_ = colors;
   out_ = &out;
   err_ = &err;
   out.format(kOpening, colors[bgc_clr], colors[fgc_clr]);
-  scan();
+  Block b;
+  for (size_t from = 0; in.next(from, &b);) {
+    from = feed(b);
+    if (in.drained()) out.flush();
+  }
   out.format(kClosing);
 }
 
-void HtmlScanner::scan() {
-  const auto size = static_cast<size_t>(size_);
-  auto find = [&](char a, char b, char c) {
-    return static_cast<int64_t>(find_any(buf_, static_cast<size_t>(bcnt), size, a, b, c));
-  };
-  auto newline = [&] {
-    line++;
-    line_start_ = bcnt + 1;
-  };
+void HtmlScanner::run(const char *buf, int64_t size, const HtmlColors &colors, OutBuf &out,
+                      OutBuf &err) {
+  MemoryInput input{buf, size > 0 ? static_cast<size_t>(size) : 0};
+  BlockReader in(MemoryInput::read, &input, html_classify);
+  run(in, colors, out, err);
+}
+
+size_t HtmlScanner::feed(const Block &b) {
+  d_ = b.data;
+  n_ = b.size;
+  last_ = b.last;
+  const uint64_t *text = b.bits[0], *tag = b.bits[1];
+  bcnt = 0;
+  if (href_ >= 0) href_lookahead(0);
   // A tag is taken in one turn of the loop where it can be, its '<', name and '>' in turn (7%
   // less time on real pages than a turn for each, make bench's pairs). Between them only the
-  // bytes that can matter stop the search, and no newline is skipped: outside a tag '<' or '>';
-  // past its name, '>' alone, for a '<' there only counts.
-  for (bcnt = 0; bcnt < size_; bcnt++) {
+  // bytes that can matter stop the walk, and no newline is skipped: outside a tag '<', '>' or a
+  // newline; past its name, '>' or a newline, for a '<' there only counts.
+  while (bcnt < n_) {
     if (state == CMNT) {
-      // Only "-->" matters, found at its last byte: '>' or 0x1e, which ORed with 0x20 is '>'
-      // (as a carriage return is '-').
-      bcnt = find('>', '\x1e', '\n');
-      if (bcnt >= size_) break;
-      if (buf_[bcnt] == '\n') {
-        newline();
-      } else if (match(bcnt - 2, "-->", 3)) {
-        bcnt -= 2;
-        column = bcnt - line_start_ + 1;
+      // Only "-->" matters, found at its last byte: '>' or 0x1e (as a carriage return is '-').
+      // Its first two bytes may lie in the block before, whose last bytes stand before d_.
+      bcnt = find_bit(tag, bcnt, n_);
+      if (bcnt >= n_) break;
+      if (d_[bcnt] == '\n') {
+        newline(bcnt++);
+      } else if (cmp(d_ + bcnt - 2, "-->", 3)) {
+        column = column_of(bcnt) - 2;
         out_->format(kRowCmnt, start_line_.of(sline), scolumn, end_line_.of(line), column + 3,
                      colors_[cmnt_clr]);
         state = IDLE;
-        inbracket++;  // the tag goes on to the next '>'
+        inbracket += 2;  // the dashes; the tag goes on to the next '>', which may be this byte
+      } else {
+        bcnt++;
       }
       continue;
     }
     if (inbracket == 0) {
-      bcnt = find('<', '>', '\n');
-      if (bcnt >= size_) break;
-      if (buf_[bcnt] == '\n') {
-        newline();
+      bcnt = find_bit(text, bcnt, n_);
+      if (bcnt >= n_) break;
+      if (d_[bcnt] == '\n') {
+        newline(bcnt++);
         continue;
       }
-      column = bcnt - line_start_ + 1;
-      if (buf_[bcnt] == '>') {
+      column = column_of(bcnt);
+      if (d_[bcnt] == '>') {
         close_tag();
+        bcnt++;
         continue;
       }
       inbracket = 1;
-      if (++bcnt >= size_) break;
+      if (++bcnt >= n_) break;
     }
     if (inbracket == 1) {
       // The name's first byte; newlines before it are passed over.
-      if (buf_[bcnt] == '\n') {
-        newline();
+      char ch = d_[bcnt];
+      if (ch == '\n') {
+        newline(bcnt++);
         continue;
       }
-      column = bcnt - line_start_ + 1;
-      char ch = buf_[bcnt];
+      column = column_of(bcnt);
       if (ch == '>') {
         close_tag();
+        bcnt++;
         continue;
       }
+      if (ch != '<' && !tag_name()) break;  // the rest of the name is still to come
       inbracket = 2;
-      if (ch != '<') {
-        tag_name();
-        if (state == CMNT) continue;
-      }
-      if (++bcnt >= size_) break;
+      if (++bcnt >= n_) break;
+      if (state == CMNT) continue;
     }
-    int64_t next = find('>', '\n', '\n');
-    inbracket += next - bcnt;
+    size_t next = find_bit(tag, bcnt, n_);
+    while (next < n_ && d_[next] == '\x1e') next = find_bit(tag, next + 1, n_);
+    inbracket += static_cast<int64_t>(next - bcnt);
     bcnt = next;
-    if (bcnt >= size_) break;
-    if (buf_[bcnt] == '\n') {
-      newline();
+    if (bcnt >= n_) break;
+    if (d_[bcnt] == '\n') {
+      newline(bcnt++);
       continue;
     }
-    column = bcnt - line_start_ + 1;
+    column = column_of(bcnt);
     close_tag();
+    bcnt++;
   }
+  base_ += static_cast<int64_t>(bcnt < n_ ? bcnt : n_);
+  return bcnt;
 }
 
-void HtmlScanner::tag_name() {
-  if (buf_[bcnt] == '/') {
-    // A closing tag: the byte after the '/' is consumed here and not visited again.
+bool HtmlScanner::tag_name() {
+  size_t at = bcnt;
+  int closing = d_[at] == '/';  // the byte after the '/' is consumed here, not visited again
+  at += static_cast<size_t>(closing);
+  // The eight bytes from the name on; past the block they read as zero, which matches no
+  // keyword byte: as at the end of the input, or as bytes still to come.
+  uint64_t bytes;
+  memcpy(&bytes, d_ + at, 8);
+  uint64_t folded = bytes | 0x2020202020202020ULL;
+  size_t have = last_ ? 8 : at < n_ ? n_ - at : 0;  // bytes known
+  if (have == 0) return false;
+  State found = state;
+  // No name matches two keywords, so the first that matches is the one. A test that stops at
+  // its first unequal byte would only need a byte not yet read when all before it are equal.
+  if (int g = kProbes.group[static_cast<unsigned char>(folded)]) {
+    uint64_t known = have >= 8 ? ~0ULL : (1ULL << (8 * have)) - 1;
+    for (const Probe &k : kProbes.list[g]) {
+      if (!k.len) break;
+      if (static_cast<size_t>(k.len) > have && (folded & k.mask & known) == (k.word & known))
+        return false;
+      if ((folded & k.mask) == k.word && (!k.need_gt || d_[at + 1] == '>')) {
+        found = k.state;
+        break;
+      }
+    }
+  }
+  if (closing) {
     end = 1;
-    bcnt++;
-    if (byte_at(bcnt) == '\n') {
-      line++;
-      line_start_ = bcnt + 1;
-    }
-    column = bcnt - line_start_ + 1;
+    if (at < n_ && d_[at] == '\n') newline(at);
   }
-  // Only keywords whose first letter is this byte, folded, can match, and no name matches two:
-  // the first that does is the one. The second byte tells most of them apart.
-  int second = byte_at(bcnt + 1);
-  for (const Keyword *k : kByFirst[byte_at(bcnt) | 0x20]) {
-    if (!k) break;
-    if (k->len == 1 ? !k->need_gt || second == '>'
-                    : (second | 0x20) == k->word[1] && match(bcnt + 2, k->word + 2, k->len - 2)) {
-      state = k->state;
-      break;
-    }
-  }
+  bcnt = at;
+  column = column_of(bcnt);
+  state = found;
   if (state == PRE && end == 0) {
     pre_sline = line;
     pre_scolumn = column - 1;
   }
   scolumn = column - 1 - end;
   sline = line;
-  if (state == A && end == 0) href_lookahead();
+  if (state == A && end == 0) {
+    href_ = 0;
+    href_lookahead(bcnt + 1);
+  }
+  return true;
 }
 
-void HtmlScanner::href_lookahead() {
-  int64_t p = bcnt + 1;  // look-ahead position
-  while (p < size_ && (buf_[p] == ' ' || buf_[p] == '\t')) p++;
-  if (match(p, "href", 4)) {
-    lnk_sline = line;
-    lnk_scolumn = column + 5;
-  } else {
-    lnk_sline = 0;
-    lnk_scolumn = column - 1;
+void HtmlScanner::href_lookahead(size_t p) {
+  // Blanks and tabs may come first while no letter was found; then the four letters, each ORed
+  // with 0x20. The answer lands before the tag's '>' is handled, as no '>' is a blank or a letter.
+  static const char kWord[] = "href";
+  if (href_ == 0)
+    while (p < n_ && (d_[p] == ' ' || d_[p] == '\t')) p++;
+  bool found = true;
+  for (; href_ < 4 && p < n_; href_++, p++) {
+    if (static_cast<char>(d_[p] | 0x20) != kWord[href_]) {
+      found = false;
+      break;
+    }
   }
+  if (found && href_ < 4) {
+    if (!last_) return;  // the rest comes with the next block
+    found = false;       // zero bytes after the end match no letter
+  }
+  // The positions are those of the anchor's name byte, one past its '<'.
+  lnk_sline = found ? sline : 0;
+  lnk_scolumn = found ? scolumn + 6 : scolumn;
+  href_ = -1;
 }
 
 void HtmlScanner::close_tag() {

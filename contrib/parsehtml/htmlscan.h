@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "blockreader.h"
 #include "outbuf.h"
 
 // The 36 colors of the editor's color pragma, in the order of the command-line arguments.
@@ -68,75 +69,95 @@ inline int cmp(const char *buf, const char *string, int len) {
   return 1;
 }
 
-// One run of the tag scanner; a new object (or reset()) per file.
+// Tag states. They index the table of each state's rows; their values mean nothing else.
+enum State {
+  IDLE,
+  HTML,
+  BODY,
+  PRE,
+  P,
+  TITLE,
+  CENTER,
+  A,
+  H1,
+  H2,
+  H3,
+  H4,
+  UL,
+  LI,
+  OL,
+  TD,
+  TR,
+  TH,
+  TABLE,
+  CAPTION,
+  EM,
+  I,
+  BLOCKQUOTE,
+  FONT,
+  HEAD,
+  B,
+  IMG_FORM,
+  HR_SELECT,
+  BR_OPTION,
+  CMNT,
+  kStates
+};
+
+// Classes of bytes for the reader: 0, what ends a run of text ('<', '>', newline); 1, what
+// ends a run inside a tag or a comment ('>', newline, and 0x1e, which ORed with 0x20 is '>').
+void html_classify(const char *p, uint64_t *text, uint64_t *tag);
+
+// One run of the tag scanner over an input read a block at a time; a new object (or reset())
+// per file. Its words are those of the byte loop; a block ends anywhere, even inside a tag name,
+// a "-->" or an href, and the stream is the same.
 class HtmlScanner {
  public:
   HtmlScanner() { reset(); }
   // Sets every scanner word to its value at program start.
   void reset();
-  // Writes the whole stream for size bytes at buf: opening line, rows, closing message.
-  // Rows go to out, syntax messages to err. buf needs no terminator or padding.
+  // Writes the whole stream for the input of in (made with html_classify): opening line, rows,
+  // closing message. Rows go to out, syntax messages to err; out is flushed whenever the input
+  // has no more bytes ready, so that rows flow as the input arrives.
+  void run(BlockReader &in, const HtmlColors &colors, OutBuf &out, OutBuf &err);
+  // The same for size bytes at buf, read in one piece.
   void run(const char *buf, int64_t size, const HtmlColors &colors, OutBuf &out, OutBuf &err);
 
-  // Tag states; only ever compared for equality.
-  enum State {
-    IDLE,
-    HTML,
-    BODY,
-    PRE,
-    P,
-    TITLE,
-    CENTER,
-    A,
-    H1,
-    H2,
-    H3,
-    H4,
-    UL,
-    LI,
-    OL,
-    TD,
-    TR,
-    TH,
-    TABLE,
-    CAPTION,
-    EM,
-    I,
-    BLOCKQUOTE,
-    FONT,
-    HEAD,
-    B,
-    IMG_FORM,
-    HR_SELECT,
-    BR_OPTION,
-    CMNT
-  };
-
  private:
-  void scan();
-  void tag_name();
-  void href_lookahead();
+  // Handles a block; returns the index of the first byte left for the next one.
+  size_t feed(const Block &b);
+  // The tag-name step at bcnt; false, changing nothing, while its outcome depends on bytes not
+  // read yet. On a closing tag bcnt moves to the byte after the '/'.
+  bool tag_name();
+  // Looks for "href" after blanks from index p of the block, if an anchor is waiting for it.
+  void href_lookahead(size_t p);
   void close_tag();  // at a tag's '>': its rows by its state, then outside again
   void syntax();
-  bool match(int64_t at, const char *word, int len) const;
-  unsigned char byte_at(int64_t at) const { return at < size_ ? buf_[at] : 0; }
+  void newline(size_t i) {
+    line++;
+    line_start_ = base_ + static_cast<int64_t>(i) + 1;
+  }
+  int64_t column_of(size_t i) const { return base_ + static_cast<int64_t>(i) - line_start_ + 1; }
 
-  const char *buf_;  // the input; bytes past size_ read as zero
-  int64_t size_;
   HtmlColors colors_;
   OutBuf *out_;
   OutBuf *err_;
+  const char *d_ = nullptr;  // the block being handled
+  size_t n_ = 0;
+  bool last_ = false;
+  int64_t base_;        // bytes before the block
+  int64_t line_start_;  // input offset of the current line's first byte
 
-  int state;
-  int64_t bcnt;  // index of the byte being handled
+  State state;
+  size_t bcnt;  // index in the block of the byte being handled
   int64_t line, column;
-  int64_t line_start_;  // index of the current line's first byte: column is bcnt - line_start_ + 1
   int end;  // 1 inside a closing tag
   int64_t sline, scolumn;
   int64_t pre_sline, pre_scolumn;
   int64_t lnk_sline, lnk_scolumn;
   int64_t url_sline, url_scolumn;
   int64_t inbracket;  // bytes seen since the last '<'; 0 outside a tag
+  int href_;          // letters of "href" found so far by a look-ahead that waits for bytes, or -1
   Digits start_line_, end_line_;  // of a row's first line and of its last
 };
 
