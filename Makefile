@@ -41,9 +41,11 @@ test:
 install: all
 	cmake --install "$(BUILD)" --prefix "$(PREFIX)"
 
-# Times the release filters against cat; see bench/bench.py.
+# Times the release filters, and the floors of their jobs, against cat; see bench/bench.py.
 bench: all
 	@scripts/deps.sh bench
+	cmake -S . -B "$(BUILD)" -DILVO_BENCH=ON >/dev/null
+	cmake --build "$(BUILD)"
 	python3 bench/bench.py "$(BUILD)"
 
 # Builds the libFuzzer targets with clang and runs each for FUZZ_SECONDS.

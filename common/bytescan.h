@@ -10,22 +10,22 @@
 #include <emmintrin.h>
 #endif
 
-// Bit i set when byte i of the 64 at p is one of the n bytes of set (n at most 4).
-inline uint64_t byte_mask(const char *p, const char *set, int n) {
+// For each byte set[j], the bits of the 64 bytes at p that are it (bit i: byte i), each 16 bytes
+// loaded once for all of them.
+template <size_t N>
+inline void byte_masks(const char *p, const char (&set)[N], uint64_t (&mask)[N]) {
+  for (size_t j = 0; j < N; j++) mask[j] = 0;
 #ifdef __SSE2__
-  uint64_t mask = 0;
   for (int k = 0; k < 4; k++) {
     __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16 * k));
-    __m128i hit = _mm_cmpeq_epi8(v, _mm_set1_epi8(set[0]));
-    for (int j = 1; j < n; j++) hit = _mm_or_si128(hit, _mm_cmpeq_epi8(v, _mm_set1_epi8(set[j])));
-    mask |= static_cast<uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(hit))) << (16 * k);
+    for (size_t j = 0; j < N; j++) {
+      auto hit = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(set[j]))));
+      mask[j] |= static_cast<uint64_t>(hit) << (16 * k);
+    }
   }
-  return mask;
 #else
-  uint64_t mask = 0;
   for (int i = 0; i < 64; i++)
-    for (int j = 0; j < n; j++) mask |= static_cast<uint64_t>(p[i] == set[j]) << i;
-  return mask;
+    for (size_t j = 0; j < N; j++) mask[j] |= static_cast<uint64_t>(p[i] == set[j]) << i;
 #endif
 }
 

@@ -22,14 +22,15 @@ int marker_kind(int c0, int c1, int c2, int sign, int letter) {
 }  // namespace
 
 void listing_classify(const char *p, uint64_t *lines, uint64_t *special) {
-  static const char kNewline[] = {'\n'}, kZero[] = {'\0'}, kBackslash[] = {'\\'}, kStar[] = {'*'},
-                    kParen[] = {'('};
-  *lines = byte_mask(p, kNewline, 1);
+  static constexpr char kBytes[] = {'\n', '\0', '\\', '*', '('};
+  uint64_t m[5];
+  byte_masks(p, kBytes, m);
+  *lines = m[0];
   // A backslash whose next two bytes, in this word or the next, are '*' and '('.
-  uint64_t star = byte_mask(p, kStar, 1) >> 1 | static_cast<uint64_t>(p[64] == '*') << 63;
-  uint64_t paren = byte_mask(p, kParen, 1) >> 2 | static_cast<uint64_t>(p[64] == '(') << 62 |
+  uint64_t star = m[3] >> 1 | static_cast<uint64_t>(p[64] == '*') << 63;
+  uint64_t paren = m[4] >> 2 | static_cast<uint64_t>(p[64] == '(') << 62 |
                    static_cast<uint64_t>(p[65] == '(') << 63;
-  *special = byte_mask(p, kZero, 1) | (byte_mask(p, kBackslash, 1) & star & paren);
+  *special = m[1] | (m[2] & star & paren);
 }
 
 void ListTint::reset() {

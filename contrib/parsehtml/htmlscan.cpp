@@ -152,9 +152,11 @@ HtmlColors html_colors_from_args(char *const *argv) {
 }
 
 void html_classify(const char *p, uint64_t *text, uint64_t *tag) {
-  static const char kText[] = {'<', '>', '\n'}, kTag[] = {'>', '\n', '\x1e'};
-  *text = byte_mask(p, kText, 3);
-  *tag = byte_mask(p, kTag, 3);
+  static constexpr char kBytes[] = {'<', '>', '\n', '\x1e'};
+  uint64_t m[4];
+  byte_masks(p, kBytes, m);
+  *text = m[0] | m[1] | m[2];
+  *tag = m[1] | m[2] | m[3];
 }
 
 void HtmlScanner::reset() {
