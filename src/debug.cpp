@@ -3,6 +3,9 @@
 
 #include <fcntl.h>
 #include <unistd.h>
+#ifdef __linux__
+#include <sys/auxv.h>
+#endif
 
 #include <cerrno>
 #include <cstdio>
@@ -18,7 +21,7 @@ FILE *orig_stderr = nullptr;  // the process's own standard error stream, never 
 
 const char kOpenFailed[] = "%s : %s (%s)\n";
 const char kPopenFailed[] = "%s : %s";
-const char kClosing[] = "%s=0x%x\n";
+const char kAnnouncement[] = "%s=0x%x\n";
 const char kTruncFlags[] = "(O_WRONLY | O_CREAT | O_TRUNC)";
 const char kAppendFlags[] = "(O_WRONLY | O_CREAT | O_APPEND)";
 
@@ -112,12 +115,23 @@ void pipe_form(const char *name, const char *value, const DebugValue &v) {
   }
 }
 
+// Whether the program runs with privileges that its caller lacks (set-user-ID, set-group-ID,
+// file capabilities): its environment is then the caller's, and may not name a file to empty
+// or a command to run with those privileges.
+bool secure_execution() {
+#ifdef __linux__
+  return getauxval(AT_SECURE) != 0;
+#else
+  return getuid() != geteuid() || getgid() != getegid();
+#endif
+}
+
 }  // namespace
 
 extern "C" void Debug(const char *env_name) {
   const char *name = env_name ? env_name : "DEBUG";
   if (!orig_stderr) orig_stderr = stderr;
-  const char *value = getenv(name);
+  const char *value = secure_execution() ? nullptr : getenv(name);
   if (!value) {
     debug = 0;
   } else {
@@ -130,5 +144,5 @@ extern "C" void Debug(const char *env_name) {
     debug = debug_level(v.level, debug);
   }
   setvbuf(stderr, nullptr, _IONBF, 0);
-  if (debug != 0) fprintf(stderr, kClosing, name, debug);
+  if (debug != 0) fprintf(stderr, kAnnouncement, name, debug);
 }

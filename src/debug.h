@@ -27,6 +27,8 @@
  *    a copy that the environment keeps; the other forms leave the environment alone;
  *  - writes "path : reason (flags)" or "command : reason" on standard output when the target
  *    cannot be opened, and "NAME=0x..." on the new standard error when debug is not 0.
+ *  - in a program that runs with privileges its caller lacks (set-user-ID, set-group-ID, file
+ *    capabilities), acts as if the variable were not set: debug = 0, nothing else.
  * Not thread-safe: call it while no other thread uses the environment or standard error.
  */
 #ifndef ILVO_DEBUG_H

@@ -6,6 +6,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -137,13 +138,20 @@ TEST(DebugPlain, LevelForms) {
     const char *value;
     unsigned start, want;
   } cases[] = {
-      {"y", 0, 1},          {"Y", 0, 1},
-      {"yes", 0, 1},        {"@1,3,5", 0, 0x15},
-      {"@0,33,40", 0, 0},   {"@2", 1, 3},
-      {"@,,2,", 0, 2},      {"-1", 0, 0xffffffff},
-      {"0x10", 0, 0},       {"12abc", 0, 12},
-      {" +42", 0, 42},      {"", 5, 0},
-      {"4294967297", 0, 1}, {"99999999999999999999999", 0, 0xffffffff},
+      {"y", 0, 1},
+      {"Y", 0, 1},
+      {"yes", 0, 1},
+      {"@1,3,5", 0, 0x15},
+      {"@0,33,40", 0, 0},
+      {"@2", 1, 3},
+      {"@,,2,", 0, 2},
+      {"-1", 0, 0xffffffff},
+      {"0x10", 0, 0},
+      {"12abc", 0, 12},
+      {" +42", 0, 42},
+      {"", 5, 0},
+      {"4294967297", 0, 1},
+      {"99999999999999999999999", 0, 0xffffffff},
       {long_at.c_str(), 0, 0x80000001},
   };
   for (const Case &c : cases) {
@@ -302,8 +310,9 @@ TEST(DebugFile, EmptyPathOrUnopenablePathUsesStandardOutput) {
 TEST(DebugPipe, EverythingWrittenToStandardErrorReachesTheCommand) {
   TempDir d;
   // A pipe's command cannot hold '>': the first '>' would make the value a file form.
-  std::string value = "5|dd status=none of=" + (d / "got") +
-                      "; printf '%s[%s]' \"${DEBUG+set}\" \"$DEBUG\" | dd status=none of=" + (d / "env");
+  std::string value =
+      "5|dd status=none of=" + (d / "got") +
+      "; printf '%s[%s]' \"${DEBUG+set}\" \"$DEBUG\" | dd status=none of=" + (d / "env");
   Child r = run_child([&] {
     setenv("DEBUG", value.c_str(), 1);
     Debug(nullptr);
@@ -375,10 +384,10 @@ TEST(DebugPipe, FailedCopiesForTheEnvironment) {
     int malloc_in, putenv_in;
     std::string out;
   } cases[] = {
-      {1, 0, "[]\nafter=\n"},                     // NAME=VALUE
-      {2, 0, seen + "after=" + value + "\n"},     // NAME=
-      {0, 1, seen + "after=" + value + "\n"},     // putting NAME= in
-      {0, 2, "[]\nafter=\n"},                     // putting NAME=VALUE back
+      {1, 0, "[]\nafter=\n"},                  // NAME=VALUE
+      {2, 0, seen + "after=" + value + "\n"},  // NAME=
+      {0, 1, seen + "after=" + value + "\n"},  // putting NAME= in
+      {0, 2, "[]\nafter=\n"},                  // putting NAME=VALUE back
   };
   for (const Case &c : cases) {
     Child r = run_child([&] {
@@ -441,6 +450,43 @@ TEST(DebugLong, OperatorPastTheKeptCharactersIsAPlainLevel) {
   EXPECT_EQ(r.out, "word=0x9\n");
   EXPECT_EQ(r.err, "DEBUG=0x9\n");
   EXPECT_EQ(access((d / "never").c_str(), F_OK), -1);
+}
+
+TEST(DebugPrivileged, ASetUserIdProgramTakesNoTargetFromItsCaller) {
+  // The example program, once as it is and once set-user-ID to an unprivileged user, in a folder
+  // of the build tree; both may create files in out/, and DEBUG asks them to.
+  if (geteuid() != 0)
+    GTEST_SKIP() << "not root: no program can be made set-user-ID to another user";
+  std::string dir = std::string(ILVO_BUILD_DIR) + "/setuid_test";
+  std::string setup = "rm -rf '" + dir + "' && mkdir -p '" + dir + "/out' && chmod 1777 '" + dir +
+                      "/out' && cp '" DEBUG_EXAMPLE "' '" + dir +
+                      "/plain' && cp '" DEBUG_EXAMPLE "' '" + dir + "/setuid' && chown 65534 '" +
+                      dir + "/setuid' && chmod 4755 '" + dir + "/setuid'";
+  ASSERT_EQ(system(setup.c_str()), 0);
+  struct statvfs fs;
+  ASSERT_EQ(statvfs(dir.c_str(), &fs), 0);
+  if (fs.f_flag & ST_NOSUID) GTEST_SKIP() << dir << " is on a file system mounted nosuid";
+  if (slurp("/proc/self/status").find("NoNewPrivs:\t1") != std::string::npos)
+    GTEST_SKIP() << "this process may gain no privileges: the set-user-ID bit would be ignored";
+  // A sanitized build's leak check cannot look at a set-user-ID process and says so on its way
+  // out, with status 1: those lines are not the program's, and are left out.
+  auto run = [&](const std::string &prog) {
+    std::string cmd = "cd '" + dir + "' && DEBUG='1>out/" + prog + ".err' ./" + prog + " >" + prog +
+                      ".stdout 2>" + prog + ".stderr";
+    int status = system(cmd.c_str());
+    std::string err = slurp(dir + "/" + prog + ".stderr"), own;
+    for (size_t at = 0, nl; (nl = err.find('\n', at)) != std::string::npos; at = nl + 1)
+      if (err.compare(at, 2, "==") != 0) own += err.substr(at, nl + 1 - at);
+    return own.size() < err.size() ? own : own + "status " + std::to_string(status);
+  };
+  EXPECT_EQ(run("plain"), "status 0");
+  EXPECT_EQ(slurp(dir + "/plain.stdout"), "debug = 0x1\n");
+  EXPECT_EQ(slurp(dir + "/out/plain.err"), "DEBUG=0x1\nlevel 1: a line through stderr\n");
+  std::string errors = run("setuid");  // nothing on standard error; "" when a sanitizer spoke
+  EXPECT_TRUE(errors == "status 0" || errors.empty()) << errors;
+  EXPECT_EQ(slurp(dir + "/setuid.stdout"), "debug = 0x0\n");
+  EXPECT_NE(access((dir + "/out/setuid.err").c_str(), F_OK), 0) << "the caller's file was created";
+  EXPECT_EQ(system(("rm -rf '" + dir + "'").c_str()), 0);
 }
 
 TEST(DebugParse, CutsAtTheKeptLengths) {
