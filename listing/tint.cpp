@@ -11,6 +11,14 @@
 namespace {
 constexpr int kMarkerLen = 5;
 
+// Bits set in x (the processor's own count is not in every x86-64).
+inline int popcount(uint64_t x) {
+  x -= (x >> 1) & 0x5555555555555555ULL;
+  x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+  x = (x + (x >> 4)) & 0x0f0f0f0f0f0f0f0fULL;
+  return static_cast<int>((x * 0x0101010101010101ULL) >> 56);
+}
+
 // The kind of the marker made of these five bytes (a backslash, '*', '(', a sign, a letter),
 // or -1.
 int marker_kind(int c0, int c1, int c2, int sign, int letter) {
@@ -170,14 +178,6 @@ inline int ListTint::right(int at) const {
   }
   int r = w * 64 + __builtin_ctzll(alive);
   return r < len_ ? r : len_;
-}
-
-// Bits set in x (the processor's own count is not in every x86-64).
-inline int popcount(uint64_t x) {
-  x -= (x >> 1) & 0x5555555555555555ULL;
-  x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
-  x = (x + (x >> 4)) & 0x0f0f0f0f0f0f0f0fULL;
-  return static_cast<int>((x * 0x0101010101010101ULL) >> 56);
 }
 
 inline void ListTint::mark_gone(int from, int to) {

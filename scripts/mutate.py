@@ -20,7 +20,7 @@ import sys
 import tempfile
 
 TOP = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-DIRS = ["contrib/parsehtml", "listing", "src", "preview"]
+DIRS = ["contrib/parsehtml", "listing", "src", "preview", "common"]
 # The fast part of the suite: everything but the install test, the README's examples and the
 # 2 GiB line.
 SKIP = "install|readme|golden.html.large"

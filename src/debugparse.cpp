@@ -11,7 +11,8 @@ bool blank(char c) {
   return c == ' ' || c == '\t';
 }
 
-// A decimal number as atoi reads it, without atoi's undefined overflow, taken modulo 2^32.
+// A decimal number as atoi reads it, without atoi's undefined overflow (beyond the range of
+// long long, that bound).
 long long number(const char *s) {
   return strtoll(s, nullptr, 10);
 }
@@ -66,6 +67,7 @@ void debug_parse(const char *value, long pid, DebugValue *v) {
 
 unsigned debug_level(const char *level, unsigned current) {
   if (level[0] == 'y' || level[0] == 'Y') return 1;
+  // A plain level is taken modulo 2^32, so that -1 sets every bit.
   if (level[0] != '@') return static_cast<unsigned>(static_cast<unsigned long long>(number(level)));
   unsigned bits = current;
   for (const char *p = level + 1; *p;) {  // p: start of the next piece

@@ -47,9 +47,12 @@ TEST(Hexdump, WorkedExample) {
   const char bytes[] = {0x41, 0x62, 0x2D, 0x37, 0x20, static_cast<char>(0xE9)};
   std::string want =
       "Decimal len = 6\n" + kRuler + "  000000   41622D37 20E9" + blanks(59) + "  * Ab.7.. *\n";
-  EXPECT_EQ(dump("", bytes, 6, 0), want);
-  EXPECT_EQ(kRuler.size(), 122u);  // 121 characters and the newline
-  EXPECT_EQ(lines(want)[2].size(), 95u);
+  std::string got = dump("", bytes, 6, 0);
+  EXPECT_EQ(got, want);
+  std::vector<std::string> l = lines(got);
+  ASSERT_EQ(l.size(), 3u);
+  EXPECT_EQ(l[1].size(), 121u);  // the ruler's width
+  EXPECT_EQ(l[2].size(), 95u);
 }
 
 TEST(Hexdump, NothingToDump) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the golden cases of one folder: each NAME.out is a case, compared with what the program
-# writes. Usage: golden.sh html|listtint PROGRAM DIR [--update]
+# writes. Usage: golden.sh html|listtint|preview PROGRAM DIR [--update]
 #   input:    NAME.html or NAME.lst, or NAME.cmd, a shell line run with $PROG set
 #   expected: NAME.out (standard output), NAME.err (standard error, if any),
 #             NAME.status (exit status, if not 0)
