@@ -10,7 +10,7 @@ FUZZBUILD  ?= build-fuzz
 
 PREFIX     ?= /usr/local
 
-.PHONY: all run test fuzz bench coverage mutate install golden-update clean
+.PHONY: all run test fuzz bench coverage mutate install golden-update format clean
 
 all:
 	@scripts/deps.sh build
@@ -84,6 +84,10 @@ golden-update:
 	for d in tests/data/html/*/; do tests/golden.sh html "$(TESTBUILD)/contrib/parsehtml/html" "$$d" --update; done
 	for d in tests/data/listtint/*/; do tests/golden.sh listtint "$(TESTBUILD)/listing/listtint" "$$d" --update; done
 	for d in tests/data/preview/*/; do tests/golden.sh preview "$(TESTBUILD)/preview/ilvo_preview" "$$d" --update; done
+
+# Formats every C and C++ file of the tree by .clang-format; make test fails when one would change.
+format:
+	git ls-files '*.c' '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
 	rm -rf "$(BUILD)" "$(TESTBUILD)" "$(FUZZBUILD)" "$(COVBUILD)"

@@ -13,6 +13,8 @@ if [ "${1:-build}" = test ] || [ "${1:-build}" = coverage ]; then
   have_cmd script || want+=(bsdutils)
   have_cmd pkg-config || want+=(pkg-config)
   have_cmd mandoc || want+=(mandoc)
+  have_cmd clang-format || want+=(clang-format)
+  have_cmd git || want+=(git)
 fi
 if [ "${1:-build}" = coverage ]; then
   have_cmd gcovr || want+=(gcovr)

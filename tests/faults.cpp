@@ -8,7 +8,9 @@ Faults faults;
 
 namespace {
 // True when the call that counts down is the planned one.
-bool fails_now(int *in) { return *in > 0 && --*in == 0; }
+bool fails_now(int *in) {
+  return *in > 0 && --*in == 0;
+}
 }  // namespace
 
 extern "C" {
@@ -16,7 +18,9 @@ void *__real_malloc(size_t n);
 void *__real_realloc(void *p, size_t n);
 int __real_putenv(char *s);
 
-void *__wrap_malloc(size_t n) { return fails_now(&faults.malloc_in) ? nullptr : __real_malloc(n); }
+void *__wrap_malloc(size_t n) {
+  return fails_now(&faults.malloc_in) ? nullptr : __real_malloc(n);
+}
 void *__wrap_realloc(void *p, size_t n) {
   return fails_now(&faults.realloc_in) ? nullptr : __real_realloc(p, n);
 }

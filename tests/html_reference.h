@@ -24,7 +24,8 @@ struct ReferenceHtml {
       column++;
       if (state == kCmnt) {
         if (!cmp(bcnt, "-->", 3)) continue;
-        add("[%lld,%lld],[%lld,%lld]ca %s \"\" # CMNT  \n", sline, scolumn, line, column + 3, c[23]);
+        add("[%lld,%lld],[%lld,%lld]ca %s \"\" # CMNT  \n", sline, scolumn, line, column + 3,
+            c[23]);
         state = kIdle;
       }
       if (ch == '<') {
@@ -52,28 +53,48 @@ struct ReferenceHtml {
     int color;  // argument index - 2
   };
   // Rows 1 to 29, in the order they are tested; IMG/FORM, HR/SELECT, BR/OPTION share a state.
-  static constexpr Row kRows[] = {
-      {"HTML", 4},        {"BODY", 5},        {"P     ", 33},      {"FONT  ", 34},
-      {"HEAD  ", 35},     {"TITLE ", 7},      {"CENTER", 8},       {"H1    ", 10},
-      {"H2    ", 11},     {"H3    ", 12},     {"H4    ", 13},      {"UL    ", 14},
-      {"LI    ", 15},     {"OL    ", 16},     {"IMG   ", 17},      {"HR    ", 18},
-      {"BR    ", 19},     {"FORM  ", 20},     {"SELECT", 21},      {"OPTION", 22},
-      {"B     ", 24},     {"TD     ", 25},    {"TR     ", 26},     {"TH     ", 27},
-      {"TABLE     ", 28}, {"CAPTION     ", 29}, {"EM     ", 30},   {"I     ", 31},
-      {"BLOCKQUOTE     ", 32}};
+  static constexpr Row kRows[] = {{"HTML", 4},
+                                  {"BODY", 5},
+                                  {"P     ", 33},
+                                  {"FONT  ", 34},
+                                  {"HEAD  ", 35},
+                                  {"TITLE ", 7},
+                                  {"CENTER", 8},
+                                  {"H1    ", 10},
+                                  {"H2    ", 11},
+                                  {"H3    ", 12},
+                                  {"H4    ", 13},
+                                  {"UL    ", 14},
+                                  {"LI    ", 15},
+                                  {"OL    ", 16},
+                                  {"IMG   ", 17},
+                                  {"HR    ", 18},
+                                  {"BR    ", 19},
+                                  {"FORM  ", 20},
+                                  {"SELECT", 21},
+                                  {"OPTION", 22},
+                                  {"B     ", 24},
+                                  {"TD     ", 25},
+                                  {"TR     ", 26},
+                                  {"TH     ", 27},
+                                  {"TABLE     ", 28},
+                                  {"CAPTION     ", 29},
+                                  {"EM     ", 30},
+                                  {"I     ", 31},
+                                  {"BLOCKQUOTE     ", 32}};
   static constexpr int kPre = 40, kA = 41;
   static constexpr Keyword kKeywords[] = {
-      {"html", 4, 0, false},  {"body", 4, 1, false},    {"title", 5, 5, false},
-      {"center", 6, 6, false}, {"a", 1, kA, false},     {"font", 4, 3, false},
-      {"head", 4, 4, false},  {"h1", 2, 7, false},      {"h2", 2, 8, false},
-      {"h3", 2, 9, false},    {"h4", 2, 10, false},     {"ul", 2, 11, false},
-      {"li", 2, 12, false},   {"ol", 2, 13, false},     {"img", 3, 14, false},
-      {"hr", 2, 15, false},   {"br", 2, 16, false},     {"td", 2, 21, false},
-      {"tr", 2, 22, false},   {"th", 2, 23, false},     {"form", 4, 14, false},
-      {"select", 6, 15, false}, {"!--", 3, kCmnt, false}, {"option", 6, 16, false},
-      {"table", 5, 24, false}, {"caption", 7, 25, false}, {"em", 2, 26, false},
-      {"blockquote", 6, 28, false}, {"p", 1, 2, true},  {"b", 1, 20, true},
-      {"i", 1, 27, true},     {"pre", 3, kPre, false}};
+      {"html", 4, 0, false},        {"body", 4, 1, false},     {"title", 5, 5, false},
+      {"center", 6, 6, false},      {"a", 1, kA, false},       {"font", 4, 3, false},
+      {"head", 4, 4, false},        {"h1", 2, 7, false},       {"h2", 2, 8, false},
+      {"h3", 2, 9, false},          {"h4", 2, 10, false},      {"ul", 2, 11, false},
+      {"li", 2, 12, false},         {"ol", 2, 13, false},      {"img", 3, 14, false},
+      {"hr", 2, 15, false},         {"br", 2, 16, false},      {"td", 2, 21, false},
+      {"tr", 2, 22, false},         {"th", 2, 23, false},      {"form", 4, 14, false},
+      {"select", 6, 15, false},     {"!--", 3, kCmnt, false},  {"option", 6, 16, false},
+      {"table", 5, 24, false},      {"caption", 7, 25, false}, {"em", 2, 26, false},
+      {"blockquote", 6, 28, false}, {"p", 1, 2, true},         {"b", 1, 20, true},
+      {"i", 1, 27, true},           {"pre", 3, kPre, false}};
 
   bool cmp(long long at, const char *word, int len) const {
     for (int k = 0; k < len; k++) {
@@ -83,7 +104,9 @@ struct ReferenceHtml {
     }
     return true;
   }
-  char at(long long i) const { return static_cast<size_t>(i) < buf.size() ? buf[static_cast<size_t>(i)] : '\0'; }
+  char at(long long i) const {
+    return static_cast<size_t>(i) < buf.size() ? buf[static_cast<size_t>(i)] : '\0';
+  }
 
   template <class... T>
   void add(const char *fmt, T... v) {
@@ -137,13 +160,16 @@ struct ReferenceHtml {
     }
     const char *row = "[%lld,%lld],[%lld,%lld]ca %s \"\" # %s\n";
     for (int r = 0; r < 29; r++) {
-      bool shared = (r == 17 && state == 14) || (r == 18 && state == 15) || (r == 19 && state == 16);
-      if (state == r || shared) add(row, sline, scolumn, line, column + 1, c[kRows[r].color], kRows[r].label);
+      bool shared =
+          (r == 17 && state == 14) || (r == 18 && state == 15) || (r == 19 && state == 16);
+      if (state == r || shared)
+        add(row, sline, scolumn, line, column + 1, c[kRows[r].color], kRows[r].label);
     }
     if (state == kPre && end == 0) {
       add("[%lld,%lld],$ca %s %s # PRE  \n", line, column + 2, c[6], c[1]);
     } else if (state == kPre) {
-      add("[%lld,%lld],[%lld,%lld]ca %s \"\" # PRE\n", pre_sline, pre_scolumn, line, column + 1, c[6]);
+      add("[%lld,%lld],[%lld,%lld]ca %s \"\" # PRE\n", pre_sline, pre_scolumn, line, column + 1,
+          c[6]);
       add("[%lld,%lld],$ca %s %s # PRE\n", line, column + 2, c[0], c[1]);
     } else if (state == kA && end == 0) {
       add("[%lld,%lld],[%lld,%lld]ca %s \"\" # A     \n", sline, scolumn, line,
@@ -156,8 +182,8 @@ struct ReferenceHtml {
             url_scolumn, c[2]);
       add("[%lld,%lld],[%lld,%lld]ca %s \"\" # URL  \n", url_sline, url_scolumn + 1, line,
           column - 3, c[3]);
-      add("[%lld,%lld],[%lld,%lld]ca %s \"\" # url - link  \n", line, column - 3, line,
-          column + 1, c[9]);
+      add("[%lld,%lld],[%lld,%lld]ca %s \"\" # url - link  \n", line, column - 3, line, column + 1,
+          c[9]);
     }
     end = 0;
     inbracket = 0;
