@@ -2,10 +2,11 @@
 #ifndef ILVO_LISTFORMATS_H
 #define ILVO_LISTFORMATS_H
 
+#include "listmarks.h"
 #include "outbuf.h"
 
-// The stream's first line.
-constexpr Fmt kOpening = "1,$ca;fgc green; bgc black; fgc green \n";
+// The stream's first line: kListingOpening and a newline.
+constexpr Fmt kOpening = "%s\n";
 // A keyword, and a comment, that open and close on one line: line, start column, line, end column.
 constexpr Fmt kKeyword = "[%d,%d],[%d,%d]ca yellow black\n";
 constexpr Fmt kComment = "[%d,%d],[%d,%d]ca cyan black\n";

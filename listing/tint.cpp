@@ -21,11 +21,23 @@ inline int popcount(uint64_t x) {
 
 // The kind of the marker made of these five bytes (a backslash, '*', '(', a sign, a letter),
 // or -1.
+// The four markers share their head; their fourth byte is an opener's or a closer's sign, their
+// fifth a keyword's or a comment's letter, in the order of the kinds.
+constexpr std::string_view kHead = kListingMarkers[0].substr(0, 3);
+constexpr char kOpen = kListingMarkers[0][3], kClose = kListingMarkers[1][3];
+constexpr char kKeywordLetter = kListingMarkers[0][4], kCommentLetter = kListingMarkers[2][4];
+static_assert(kListingMarkers[1].substr(0, 3) == kHead &&
+                  kListingMarkers[2].substr(0, 3) == kHead &&
+                  kListingMarkers[3].substr(0, 3) == kHead && kListingMarkers[2][3] == kOpen &&
+                  kListingMarkers[3][3] == kClose && kListingMarkers[1][4] == kKeywordLetter &&
+                  kListingMarkers[3][4] == kCommentLetter,
+              "the markers are a head, a sign and a letter");
+
 int marker_kind(int c0, int c1, int c2, int sign, int letter) {
-  if (c0 != '\\' || c1 != '*' || c2 != '(' || (sign != '+' && sign != '-') ||
-      (letter != 'K' && letter != 'C'))
+  if (c0 != kHead[0] || c1 != kHead[1] || c2 != kHead[2] || (sign != kOpen && sign != kClose) ||
+      (letter != kKeywordLetter && letter != kCommentLetter))
     return -1;
-  return (letter == 'C' ? 2 : 0) + (sign == '-' ? 1 : 0);
+  return (letter == kCommentLetter ? 2 : 0) + (sign == kClose ? 1 : 0);
 }
 }  // namespace
 
@@ -47,7 +59,7 @@ void ListTint::reset() {
 }
 
 void ListTint::opening(OutBuf &out) {
-  out.format(kOpening);
+  out.format(kOpening, kListingOpening);
 }
 
 void ListTint::run(BlockReader &in, OutBuf &out) {
