@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   Sweep sweep(c, text.size());
   size_t start, end, covered = 0;
   Color fg, bg;
-  while (sweep.next(&start, &end, &fg, &bg)) {
+  long fa, ba;
+  while (sweep.next(&start, &end, &fg, &bg, &fa, &ba)) {
     if (start != covered || end <= start) stream_fault("runs do not tile the text", "");
     covered = end;
   }

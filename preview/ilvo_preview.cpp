@@ -2,13 +2,16 @@
 // ANSI escapes for a terminal or as a web page, without the editor.
 #include <fcntl.h>
 #include <getopt.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <optional>
 #include <string>
 
@@ -20,13 +23,18 @@
 namespace {
 
 const char kUsage[] =
-    "usage: ilvo_preview [-l] [-f ansi|ansi256|html] [-s FILE] [--max-size SIZE] SOURCE\n";
+    "usage: ilvo_preview [-lnP] [-f ansi|ansi256|html] [-s FILE] [--max-size SIZE]\n"
+    "                    [--explain LINE,COL] SOURCE\n";
 const char kHelp[] =
     "Shows SOURCE in the colors that a color command stream (from html or listtint) gives it.\n"
     "  -f, --format FORM   ansi (24-bit terminal colors, the default), ansi256 or html\n"
     "  -s, --stream FILE   the stream; standard input when not given\n"
     "  -l, --listing       SOURCE is a marked listing (also when the stream starts as\n"
     "                      listtint's does): show it without its markers\n"
+    "  -n, --line-numbers  each line after its number\n"
+    "  -P, --no-pager      write to the terminal directly, not through ILVO_PAGER, PAGER or less\n"
+    "      --explain LINE,COL\n"
+    "                      say which lines of the stream color that place, and which one shows\n"
     "      --max-size SIZE the most that is read from a pipe or other file that is not a\n"
     "                      regular file, in bytes or with k, M or G (default 1G)\n"
     "  -h, --help          this text\n"
@@ -37,31 +45,155 @@ const Fmt kUnknownFormat = "ilvo_preview: unknown format '%s'\n";
 const Fmt kUnknownOption = "ilvo_preview: unknown option '%s'\n";
 const Fmt kNeedsArgument = "ilvo_preview: option '%s' needs an argument\n";
 const Fmt kBadSize = "ilvo_preview: bad size '%s'\n";
+const Fmt kBadPlace = "ilvo_preview: bad place '%s': LINE,COL, both from 1\n";
 const char kStdinTerminal[] =
     "ilvo_preview: the stream would come from standard input, which is a terminal: give it with"
     " --stream FILE or through a pipe\n";
 const Fmt kCannotRead = "ilvo_preview: %s: %s\n";
 const Fmt kTooLarge =
-    "ilvo_preview: %s: more than %d bytes from a file that is not a regular file (see --max-size)\n";
+    "ilvo_preview: %s: more than %d bytes from a file that is not a regular file (see "
+    "--max-size)\n";
 const Fmt kEmptyStream = "ilvo_preview: %s: the stream is empty: the text shows without colors\n";
+const Fmt kNoPager = "ilvo_preview: cannot start the pager '%s': writing directly\n";
 const Fmt kWriteError = "ilvo_preview: standard output: %s\n";
 
-// A file's bytes: mapped when it is a regular file, else read, up to limit bytes.
-struct File {
-  std::string_view bytes;
-  std::string held;  // the bytes when they were read, not mapped
+struct Options {
+  Format format = Format::kAnsi;
+  const char *stream = nullptr;
+  bool listing = false, numbers = false, pager = true;
+  size_t limit = size_t{1} << 30;
+  int64_t explain_line = 0, explain_col = 0;  // 0: no --explain
 };
 
-// Reads path into *f; false with errno set (EFBIG: past the limit) when it cannot.
-bool load(const char *path, size_t limit, File *f) {
-  int fd = open(path, O_RDONLY);
-  if (fd < 0) return false;
-  struct stat st;
-  if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    errno = S_ISDIR(st.st_mode) ? EISDIR : errno;
-    close(fd);
-    return false;
+// "1000", "64k", "10M", "1G": a size in bytes; false for anything else.
+bool parse_size(const char *s, size_t *out) {
+  char *end;
+  errno = 0;
+  unsigned long long v = strtoull(s, &end, 10);
+  if (end == s || errno || *s == '-') return false;
+  int shift = *end == 'k' ? 10 : *end == 'M' ? 20 : *end == 'G' ? 30 : 0;
+  if (shift) end++;
+  if (*end || v > (~0ULL >> shift)) return false;
+  *out = static_cast<size_t>(v << shift);
+  return true;
+}
+
+// "LINE,COL", both whole numbers from 1.
+bool parse_place(const char *s, int64_t *ln, int64_t *col) {
+  char *end;
+  errno = 0;
+  long long l = strtoll(s, &end, 10);
+  if (end == s || *end != ',' || l < 1 || errno) return false;
+  const char *c = end + 1;
+  long long k = strtoll(c, &end, 10);
+  if (end == c || *end || k < 1 || errno) return false;
+  *ln = l;
+  *col = k;
+  return true;
+}
+
+// Reads the command line into *o; the exit status when the program ends here, else -1.
+int parse(int argc, char **argv, Options *o, OutBuf &out, OutBuf &err) {
+  auto usage_error = [&](const Fmt &what, std::string_view text) {
+    err.format(what, visible(text));
+    err.put(kUsage);
+    err.flush();
+    return 2;
+  };
+  enum { kMaxSize = 1000, kVersionOption, kExplain };
+  const option options[] = {{"format", required_argument, nullptr, 'f'},
+                            {"stream", required_argument, nullptr, 's'},
+                            {"listing", no_argument, nullptr, 'l'},
+                            {"line-numbers", no_argument, nullptr, 'n'},
+                            {"no-pager", no_argument, nullptr, 'P'},
+                            {"explain", required_argument, nullptr, kExplain},
+                            {"max-size", required_argument, nullptr, kMaxSize},
+                            {"help", no_argument, nullptr, 'h'},
+                            {"version", no_argument, nullptr, kVersionOption},
+                            {nullptr, 0, nullptr, 0}};
+  opterr = 0;
+  for (int c; (c = getopt_long(argc, argv, ":f:s:lnPh", options, nullptr)) != -1;) {
+    std::string_view a = optarg ? optarg : "";
+    switch (c) {
+      case 'f':
+        if (a == "ansi")
+          o->format = Format::kAnsi;
+        else if (a == "ansi256")
+          o->format = Format::kAnsi256;
+        else if (a == "html")
+          o->format = Format::kHtml;
+        else
+          return usage_error(kUnknownFormat, a);
+        break;
+      case 's':
+        o->stream = optarg;
+        break;
+      case 'l':
+        o->listing = true;
+        break;
+      case 'n':
+        o->numbers = true;
+        break;
+      case 'P':
+        o->pager = false;
+        break;
+      case kExplain:
+        if (!parse_place(optarg, &o->explain_line, &o->explain_col))
+          return usage_error(kBadPlace, a);
+        break;
+      case kMaxSize:
+        if (!parse_size(optarg, &o->limit)) return usage_error(kBadSize, a);
+        break;
+      case 'h':
+        out.put(kUsage);
+        out.put(kHelp);
+        return finish_output(out, err, kWriteError);
+      case kVersionOption:
+        out.format(kVersion, ILVO_VERSION);
+        return finish_output(out, err, kWriteError);
+      case ':':
+        return usage_error(kNeedsArgument, argv[optind - 1]);
+      default:
+        return usage_error(kUnknownOption, optopt ? std::string{'-', static_cast<char>(optopt)}
+                                                  : std::string(argv[optind - 1]));
+    }
   }
+  if (optind == argc) return usage_error(kMistake, "missing SOURCE");
+  if (optind + 1 < argc) return usage_error(kMistake, "more than one SOURCE");
+  if (!o->stream && isatty(0)) {
+    err.put(kStdinTerminal);
+    err.flush();
+    return 2;
+  }
+  return -1;
+}
+
+// Opens path for reading; -1 with errno set (EISDIR for a folder) when it cannot.
+int open_file(const char *path, struct stat *st) {
+  int fd = open(path, O_RDONLY);
+  if (fd < 0) return -1;
+  if (fstat(fd, st) != 0 || S_ISDIR(st->st_mode)) {
+    int why = errno;
+    if (S_ISDIR(st->st_mode)) why = EISDIR;
+    close(fd);
+    errno = why;
+    return -1;
+  }
+  return fd;
+}
+
+// A file's bytes: mapped when it is a regular file, else read into held, up to limit bytes.
+struct File {
+  std::string_view bytes;
+  OutBuf held;  // the bytes when they were read, not mapped; its growth fails without throwing
+};
+
+// Reads path into *f; false with errno set (EFBIG: past the limit, ENOMEM: no memory to hold
+// it) when it cannot.
+bool load(const char *path, size_t limit, File *f) {
+  struct stat st;
+  int fd = open_file(path, &st);
+  if (fd < 0) return false;
   bool regular = S_ISREG(st.st_mode);
   if (regular && st.st_size > 0) {
     void *p = mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
@@ -73,31 +205,28 @@ bool load(const char *path, size_t limit, File *f) {
   }
   char chunk[1 << 16];
   for (;;) {
-    ssize_t n = read(fd, chunk, sizeof chunk);  // never interrupted: no signal is caught
-    if (n <= 0) {
-      int saved = errno;
+    ssize_t n = read(fd, chunk, sizeof chunk);
+    int why = n < 0 ? errno : 0;
+    if (n > 0 && !regular && f->held.view().size() + static_cast<size_t>(n) > limit) why = EFBIG;
+    if (n > 0 && !why) f->held.put(std::string_view(chunk, static_cast<size_t>(n)));
+    if (f->held.error()) why = f->held.error();
+    if (n <= 0 || why) {
       close(fd);
-      errno = saved;
-      if (n < 0) return false;
-      f->bytes = f->held;
-      return true;
+      errno = why;
+      f->bytes = f->held.view();
+      return !why;
     }
-    if (!regular && f->held.size() + static_cast<size_t>(n) > limit) {
-      close(fd);
-      errno = EFBIG;
-      return false;
-    }
-    f->held.append(chunk, static_cast<size_t>(n));
   }
 }
 
 // Reads a stream from fd line by line into reader, which is made once the first line has told
 // whether it colors a marked listing (make_reader(first line)). Only a line at a time is held.
-// False with errno set (EFBIG: past the limit) on a read error; *bytes counts what was read.
+// False with errno set (EFBIG: past the limit, ENOMEM: a line too long to hold) on failure;
+// *bytes counts what was read.
 template <class MakeReader>
 bool read_lines(int fd, bool regular, size_t limit, MakeReader make_reader, size_t *bytes) {
   StreamReader *reader = nullptr;
-  std::string line;
+  OutBuf line;
   char chunk[1 << 16];
   *bytes = 0;
   auto take = [&](std::string_view l) {
@@ -115,111 +244,223 @@ bool read_lines(int fd, bool regular, size_t limit, MakeReader make_reader, size
     }
     std::string_view rest(chunk, static_cast<size_t>(n));
     for (size_t nl; (nl = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(nl + 1)) {
-      if (line.empty()) {
+      if (line.view().empty()) {
         take(rest.substr(0, nl));
       } else {
-        line.append(rest.substr(0, nl));
-        take(line);
+        line.put(rest.substr(0, nl));
+        take(line.view());
         line.clear();
       }
     }
-    line.append(rest);
+    line.put(rest);
+    if (line.error()) {
+      errno = line.error();
+      return false;
+    }
   }
-  if (!line.empty()) take(line);
-  if (!reader) make_reader("");
+  if (!line.view().empty()) take(line.view());
+  if (!reader) reader = make_reader("");
+  reader->finish();
   return true;
 }
 
-// "1000", "64k", "10M", "1G": a size in bytes; false for anything else.
-bool parse_size(const char *s, size_t *out) {
-  char *end;
-  errno = 0;
-  unsigned long long v = strtoull(s, &end, 10);
-  if (end == s || errno || *s == '-') return false;
-  int shift = *end == 'k' ? 10 : *end == 'M' ? 20 : *end == 'G' ? 30 : 0;
-  if (shift) end++;
-  if (*end || v > (~0ULL >> shift)) return false;
-  *out = static_cast<size_t>(v << shift);
-  return true;
+// The pager, while one runs: the process and the pipe to it.
+volatile sig_atomic_t pager_pid = -1, pager_fd = -1;
+// Where a terminal shows the colors written, while the program writes them there directly.
+volatile sig_atomic_t terminal_fd = -1;
+
+// SIGINT, SIGTERM, SIGHUP, SIGPIPE: the terminal gets its own colors back (or the pager the end
+// of its input, and the time to end), then the signal ends the program as it would have.
+void on_signal(int sig) {
+  int saved = errno;
+  if (terminal_fd >= 0 && write(terminal_fd, kAnsiReset, strlen(kAnsiReset)) < 0) errno = saved;
+  if (pager_pid > 0) {
+    close(pager_fd);
+    while (waitpid(pager_pid, nullptr, 0) < 0 && errno == EINTR) {
+    }
+  }
+  signal(sig, SIG_DFL);
+  raise(sig);
 }
 
-}  // namespace
+// pipe: SIGPIPE as well; else it is ignored, as a pager that quits early is no error.
+void catch_signals(bool pipe) {
+  struct sigaction sa = {};
+  sa.sa_handler = on_signal;
+  sigemptyset(&sa.sa_mask);
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
+  if (pipe)
+    sigaction(SIGPIPE, &sa, nullptr);
+  else
+    signal(SIGPIPE, SIG_IGN);
+}
 
-int main(int argc, char **argv) {
-  OutBuf out(1), err(2);
-  auto usage_error = [&](const Fmt &what, std::string_view text) {
-    err.format(what, visible(text));
-    err.put(kUsage);
-    err.flush();
-    return 2;
-  };
-  enum { kMaxSize = 1000, kVersionOption };
-  const option options[] = {{"format", required_argument, nullptr, 'f'},
-                            {"stream", required_argument, nullptr, 's'},
-                            {"listing", no_argument, nullptr, 'l'},
-                            {"max-size", required_argument, nullptr, kMaxSize},
-                            {"help", no_argument, nullptr, 'h'},
-                            {"version", no_argument, nullptr, kVersionOption},
-                            {nullptr, 0, nullptr, 0}};
-  Format format = Format::kAnsi;
-  const char *stream_path = nullptr;
-  bool listing = false;
-  size_t limit = size_t{1} << 30;
-  opterr = 0;
-  for (int c; (c = getopt_long(argc, argv, ":f:s:lh", options, nullptr)) != -1;) {
-    std::string_view a = optarg ? optarg : "";
-    if (c == 'f' && a == "ansi") format = Format::kAnsi;
-    else if (c == 'f' && a == "ansi256") format = Format::kAnsi256;
-    else if (c == 'f' && a == "html") format = Format::kHtml;
-    else if (c == 'f') return usage_error(kUnknownFormat, a);
-    else if (c == 's') stream_path = optarg;
-    else if (c == 'l') listing = true;
-    else if (c == kMaxSize && !parse_size(optarg, &limit)) return usage_error(kBadSize, a);
-    else if (c == 'h') return out.put(kUsage), out.put(kHelp), finish_output(out, err, kWriteError);
-    else if (c == kVersionOption) return out.format(kVersion, ILVO_VERSION), finish_output(out, err, kWriteError);
-    else if (c == ':') return usage_error(kNeedsArgument, argv[optind - 1]);
-    else if (c == '?') return usage_error(kUnknownOption, optopt ? std::string{'-', static_cast<char>(optopt)} : argv[optind - 1]);
+// Renders into out; what was written is flushed also when memory runs out on the way.
+void show(std::string_view text, const Coloring &c, const Options &o, const char *source,
+          OutBuf &out) {
+  try {
+    render(text, c, o.format, source, out, o.numbers);
+  } catch (const std::bad_alloc &) {
+    out.flush();
+    throw;
   }
-  if (optind == argc) return usage_error(kMistake, "missing SOURCE");
-  if (optind + 1 < argc) return usage_error(kMistake, "more than one SOURCE");
-  const char *source = argv[optind];
-  if (!stream_path && isatty(0)) {
-    err.put(kStdinTerminal);
-    err.flush();
-    return 2;
+}
+
+// Whether the first word of a shell command names a program that can be run: a path, or a
+// name found in PATH. A command that is more than words is left to the shell.
+bool runnable(const std::string &cmd) {
+  size_t start = cmd.find_first_not_of(" \t");
+  if (start == std::string::npos) return false;
+  std::string word = cmd.substr(start, cmd.find_first_of(" \t", start) - start);
+  if (word.find_first_not_of(
+          "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_./+") !=
+      std::string::npos)
+    return true;
+  if (word.find('/') != std::string::npos) return access(word.c_str(), X_OK) == 0;
+  const char *path = getenv("PATH");
+  std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
+  for (size_t at = 0; at <= dirs.size();) {
+    size_t colon = dirs.find(':', at);
+    if (colon == std::string::npos) colon = dirs.size();
+    std::string dir = colon > at ? dirs.substr(at, colon - at) : ".";
+    if (access((dir + "/" + word).c_str(), X_OK) == 0) return true;
+    at = colon + 1;
   }
-  auto fail = [&](const Fmt &what, const char *name, std::string_view why) {
-    err.format(what, visible(name), why);
+  return false;
+}
+
+// The pager for ANSI output to a terminal: ILVO_PAGER, else PAGER, else less; none when it is
+// empty or cat.
+std::string pager_command() {
+  const char *cmd = getenv("ILVO_PAGER");
+  if (!cmd) cmd = getenv("PAGER");
+  if (!cmd) cmd = "less";
+  std::string c = cmd;
+  size_t a = c.find_first_not_of(" \t"), b = c.find_last_not_of(" \t");
+  c = a == std::string::npos ? "" : c.substr(a, b - a + 1);
+  return c == "cat" ? "" : c;
+}
+
+// Starts cmd through the shell with a pipe to its standard input; the pipe's descriptor, or -1.
+int start_pager(const std::string &cmd) {
+  int fds[2];
+  if (pipe(fds) != 0) return -1;
+  pid_t pid = fork();
+  if (pid < 0) {
+    close(fds[0]);
+    close(fds[1]);
+    return -1;
+  }
+  if (pid == 0) {
+    dup2(fds[0], 0);
+    close(fds[0]);
+    close(fds[1]);
+    // less shows short output and returns at once, keeping the colors, unless told otherwise.
+    setenv("LESS", "FRX", 0);
+    execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char *>(nullptr));
+    _exit(127);
+  }
+  close(fds[0]);
+  fcntl(fds[1], F_SETFD, FD_CLOEXEC);
+  pager_fd = fds[1];
+  pager_pid = pid;
+  return fds[1];
+}
+
+// Ends the pager's input and waits for it; its exit status, or -1 when it did not exit.
+int wait_pager() {
+  close(pager_fd);
+  int status = 0;
+  while (waitpid(pager_pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  pager_pid = -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Shows the source as the options say; the exit status. *doing names the file being worked on,
+// for a failure to get memory.
+int run(const Options &o, const char *source, OutBuf &err, const char **doing) {
+  auto fail = [&](const char *name, int why) {
+    if (why == EFBIG)
+      err.format(kTooLarge, visible(name), o.limit);
+    else
+      err.format(kCannotRead, visible(name), strerror(why));
     err.flush();
     return 1;
   };
-
   File text;
-  if (!load(source, limit, &text))
-    return errno == EFBIG ? (err.format(kTooLarge, visible(source), limit), err.flush(), 1)
-                          : fail(kCannotRead, source, strerror(errno));
-  const char *name = stream_path ? stream_path : "standard input";
-  int fd = stream_path ? open(stream_path, O_RDONLY) : 0;
+  if (!load(source, o.limit, &text)) return fail(source, errno);
+  const char *name = o.stream ? o.stream : "standard input";
+  *doing = name;
   struct stat st;
-  if (fd < 0 || fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-    if (fd >= 0 && S_ISDIR(st.st_mode)) errno = EISDIR;
-    return fail(kCannotRead, name, strerror(errno));
-  }
+  int fd = o.stream ? open_file(o.stream, &st) : fstat(0, &st) == 0 ? 0 : -1;
+  if (fd < 0) return fail(name, errno);
   // A listing shows without its markers, and the stream's columns count that text.
   std::string shown;
   std::string_view display = text.bytes;
   std::optional<LineTable> lines;
   std::optional<StreamReader> reader;
+  bool explain = o.explain_line > 0;
   auto make_reader = [&](std::string_view first) {
-    if (listing || first == kListingOpening) display = shown = without_markers(text.bytes);
+    if (o.listing || first == kListingOpening) display = shown = without_markers(text.bytes);
     lines.emplace(display);
-    return &reader.emplace(*lines, name, err);
+    return &reader.emplace(*lines, name, err, explain || o.format == Format::kHtml);
   };
   size_t bytes;
-  if (!read_lines(fd, S_ISREG(st.st_mode), limit, make_reader, &bytes))
-    return errno == EFBIG ? (err.format(kTooLarge, visible(name), limit), err.flush(), 1)
-                          : fail(kCannotRead, name, strerror(errno));
+  if (!read_lines(fd, S_ISREG(st.st_mode), o.limit, make_reader, &bytes)) return fail(name, errno);
   if (bytes == 0) err.format(kEmptyStream, visible(name));
-  render(display, reader->coloring(), format, source, out);
+  *doing = source;
+  if (explain) {
+    OutBuf out(1);
+    explain_place(*lines, reader->coloring(), o.explain_line, o.explain_col, out);
+    return finish_output(out, err, kWriteError);
+  }
+  bool ansi = o.format != Format::kHtml, terminal = isatty(1);
+  std::string pager = ansi && terminal && o.pager ? pager_command() : "";
+  if (!pager.empty() && !runnable(pager)) {
+    err.format(kNoPager, visible(pager));
+    pager.clear();
+  }
+  if (!pager.empty()) {
+    catch_signals(false);
+    int to_pager = start_pager(pager);
+    if (to_pager >= 0) {
+      OutBuf out(to_pager);
+      show(display, reader->coloring(), o, source, out);
+      bool written = out.flush() || out.error() == EPIPE;
+      int status = wait_pager();
+      if (status != 126 && status != 127) {
+        err.flush();
+        return written ? 0 : finish_output(out, err, kWriteError);
+      }
+    }
+    err.format(kNoPager, visible(pager));
+  }
+  if (ansi && terminal) {
+    terminal_fd = 1;
+    catch_signals(true);
+  }
+  OutBuf out(1);
+  show(display, reader->coloring(), o, source, out);
   return finish_output(out, err, kWriteError);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  OutBuf err(2);
+  Options o;
+  {
+    OutBuf out(1);
+    if (int status = parse(argc, argv, &o, out, err); status >= 0) return status;
+  }
+  const char *source = argv[optind], *doing = source;
+  try {
+    return run(o, source, err, &doing);
+  } catch (const std::bad_alloc &) {
+    // What was written stays written; the rest could not be had.
+    err.format(kCannotRead, visible(doing), strerror(ENOMEM));
+    err.flush();
+    return 1;
+  }
 }

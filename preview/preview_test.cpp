@@ -64,24 +64,27 @@ TEST(Sweep, AgreesWithPaintingEveryByte) {
     int areas = static_cast<int>(rng() % 12);
     for (int k = 0; k < areas; k++) {
       size_t a = rng() % (size + 3), b = rng() % (size + 3);
-      c.areas.push_back({a, b, palette[rng() % 4], palette[rng() % 4]});
+      c.areas.push_back({a, b, palette[rng() % 4], palette[rng() % 4], k + 1});
     }
     // Painting byte by byte, latest area last, "" painting nothing.
-    std::vector<Color> fg(size), bg(size);
-    for (const Area &a : c.areas)
-      for (size_t i = a.start; i < a.end && i < size; i++) {
-        if (a.fg.set) fg[i] = a.fg;
-        if (a.bg.set) bg[i] = a.bg;
+    std::vector<long> fg(size, -1), bg(size, -1);  // the area that gives each byte its color
+    for (size_t k = 0; k < c.areas.size(); k++)
+      for (size_t i = c.areas[k].start; i < c.areas[k].end && i < size; i++) {
+        if (c.areas[k].fg.set) fg[i] = static_cast<long>(k);
+        if (c.areas[k].bg.set) bg[i] = static_cast<long>(k);
       }
     Sweep s(c, size);
     size_t start, end, covered = 0;
     Color f, b;
-    while (s.next(&start, &end, &f, &b)) {
+    long fa, ba;
+    while (s.next(&start, &end, &f, &b, &fa, &ba)) {
       ASSERT_EQ(start, covered);
       ASSERT_LT(start, end);
       for (size_t i = start; i < end; i++) {
-        ASSERT_EQ(f, fg[i]) << "round " << round << " byte " << i;
-        ASSERT_EQ(b, bg[i]) << "round " << round << " byte " << i;
+        ASSERT_EQ(fa, fg[i]) << "round " << round << " byte " << i;
+        ASSERT_EQ(ba, bg[i]) << "round " << round << " byte " << i;
+        ASSERT_EQ(f, fa < 0 ? Color{} : c.areas[static_cast<size_t>(fa)].fg);
+        ASSERT_EQ(b, ba < 0 ? Color{} : c.areas[static_cast<size_t>(ba)].bg);
       }
       covered = end;
     }

@@ -6,6 +6,8 @@
 
 #include "visible.h"
 
+const char kAnsiReset[] = "\x1b[0m";
+
 namespace {
 
 const Fmt kAnsiFg = "\x1b[38;2;%d;%d;%dm";
@@ -14,15 +16,22 @@ const Fmt kAnsi256Fg = "\x1b[38;5;%dm";
 const Fmt kAnsi256Bg = "\x1b[48;5;%dm";
 const char kAnsiDefaultFg[] = "\x1b[39m";
 const char kAnsiDefaultBg[] = "\x1b[49m";
-const char kAnsiReset[] = "\x1b[0m";
-const Fmt kAnsiVisible = "\x1b[7m%s\x1b[27m";  // a control character's visible form, reversed
+const Fmt kAnsiGutter = "\x1b[2m%s%d\x1b[22m ";  // blanks, the number
+const Fmt kAnsiVisible = "\x1b[7m%s\x1b[27m";    // a control character's visible form, reversed
 const Fmt kPageHead =
     "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>%s</title>\n"
     "<style>body { color: %s; background: %s; margin: 0; }\n"
     "pre { font-family: monospace; margin: 0; padding: 1em; }\n"
-    ".ctl { outline: 1px dotted; opacity: 0.7; }</style>\n</head>\n<body><pre>";
+    ".ctl { outline: 1px dotted; opacity: 0.7; }%s</style>\n</head>\n<body><pre>";
+// Line numbers drawn by the page, so that copying the text leaves them out.
+const Fmt kPageNumbers =
+    "\n.ln::before { content: attr(data-n); display: inline-block; min-width: %dch; "
+    "text-align: right; margin-right: 1ch; color: #808080; user-select: none; }";
 const char kPageTail[] = "</pre></body>\n</html>\n";
 const Fmt kSpanOpen = "<span style=\"%s\">";
+const Fmt kSpanOpenTitled = "<span style=\"%s\" title=\"%s\">";
+const Fmt kOrigin = "stream line %d: %s";  // where a run's color comes from
+const Fmt kPageGutter = "<span class=\"ln\" data-n=\"%d\"></span>";
 const char kSpanClose[] = "</span>";
 const Fmt kPageVisible = "<span class=\"ctl\">%s</span>";
 
@@ -49,11 +58,20 @@ std::string escape(std::string_view s) {
   e.reserve(s.size());
   for (char ch : s) {
     switch (ch) {
-      case '&': e += "&amp;"; break;
-      case '<': e += "&lt;"; break;
-      case '>': e += "&gt;"; break;
-      case '"': e += "&quot;"; break;
-      default: e += ch;
+      case '&':
+        e += "&amp;";
+        break;
+      case '<':
+        e += "&lt;";
+        break;
+      case '>':
+        e += "&gt;";
+        break;
+      case '"':
+        e += "&quot;";
+        break;
+      default:
+        e += ch;
     }
   }
   return e;
@@ -65,32 +83,54 @@ bool as_is(unsigned char c, bool html) {
   return !html || (c != '&' && c != '<' && c != '>' && c != '"');
 }
 
+// The stream lines that gave a run its colors (0: none), which a page names.
+struct Origin {
+  int64_t fg = 0, bg = 0;
+  bool operator==(const Origin &o) const { return fg == o.fg && bg == o.bg; }
+};
+
 // Writes runs of equal colors, merging neighbours, in one of the forms.
 class Writer {
  public:
-  Writer(Format f, const Coloring &c, std::string_view title, std::string_view text, OutBuf &out)
-      : format_(f), html_(f == Format::kHtml), dfg_(c.fg), dbg_(c.bg), text_(text), out_(out) {
-    if (html_)
+  Writer(Format f, const Coloring &c, std::string_view title, std::string_view text, bool numbers,
+         OutBuf &out)
+      : format_(f),
+        html_(f == Format::kHtml),
+        dfg_(c.fg),
+        dbg_(c.bg),
+        texts_(c.texts),
+        text_(text),
+        out_(out) {
+    if (numbers && !text.empty()) {
+      int64_t lines = std::count(text.begin(), text.end(), '\n') + (text.back() != '\n');
+      for (int64_t k = lines; k > 0; k /= 10) width_++;
+      gutter_at_ = 0;
+    }
+    if (html_) {
+      OutBuf numbers_style;
+      if (width_) numbers_style.format(kPageNumbers, width_);
       out_.format(kPageHead, escape(visible(title)),
                   css(dfg_.set ? dfg_ : Color{true, 0xe5, 0xe5, 0xe5}),
-                  css(dbg_.set ? dbg_ : Color{true, 0, 0, 0}));
+                  css(dbg_.set ? dbg_ : Color{true, 0, 0, 0}), numbers_style.view());
+    }
   }
 
   // The characters that start in [start, end), in fg on bg, where "none" means the defaults.
   // A character that goes on past end is written whole here.
-  void run(size_t start, size_t end, Color fg, Color bg) {
+  void run(size_t start, size_t end, Color fg, Color bg, Origin from) {
     if (!fg.set) fg = dfg_;
     if (!bg.set) bg = dbg_;
     size_t i = std::max(start, next_);
     while (i < end) {
+      if (i == gutter_at_) gutter();
       auto c = static_cast<unsigned char>(text_[i]);
       if (c == '\n' || (c == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n')) {
-        if (c == '\n' && html_) colors(fg, bg);  // a page's newline is in its run's span
-        if (c == '\n') newline();
+        if (c == '\n' && html_) colors(fg, bg, from);  // a page's newline is in its run's span
+        if (c == '\n') newline(i);
         i++;
         continue;
       }
-      colors(fg, bg);
+      colors(fg, bg, from);
       size_t j = i;
       while (j < end && as_is(static_cast<unsigned char>(text_[j]), html_)) j++;
       if (j > i) {
@@ -103,8 +143,10 @@ class Writer {
       std::string_view ch = text_.substr(i, n);
       if (how == Shown::kPlain)
         out_.put(html_ ? escape(ch) : std::string(ch));
+      else if (html_)
+        out_.format(kPageVisible, escape(visible_form(ch, how)));
       else
-        out_.format(html_ ? kPageVisible : kAnsiVisible, html_ ? escape(visible_form(ch, how)) : visible_form(ch, how));
+        out_.format(kAnsiVisible, visible_form(ch, how));
       i += n;
     }
     next_ = i;
@@ -120,34 +162,67 @@ class Writer {
   }
 
  private:
-  void newline() {
+  void newline(size_t at) {
     if (!html_ && (shown_fg_.set || shown_bg_.set)) {
       // Reset before the line end, so that no background runs on to the window's edge.
       out_.put(kAnsiReset);
       shown_fg_ = shown_bg_ = Color{};
     }
     out_.put("\n");
+    if (width_ && at + 1 < text_.size()) gutter_at_ = at + 1;
   }
 
-  // Makes fg on bg the colors of what is written next.
-  void colors(const Color &fg, const Color &bg) {
+  // The number of the line that starts here, outside any color.
+  void gutter() {
+    line_++;
+    if (html_) {
+      if (open_) out_.put(kSpanClose);
+      open_ = false;
+      out_.format(kPageGutter, line_);
+    } else {
+      int digits = 0;
+      for (int64_t k = line_; k > 0; k /= 10) digits++;
+      out_.format(kAnsiGutter, std::string(static_cast<size_t>(width_ - digits), ' '), line_);
+    }
+  }
+
+  // Makes fg on bg, from the stream lines of from, the colors of what is written next.
+  void colors(const Color &fg, const Color &bg, Origin from) {
     if (!html_) {
       if (fg != shown_fg_) ansi(fg, true);
       if (bg != shown_bg_) ansi(bg, false);
       return;
     }
-    if (open_ && fg == span_fg_ && bg == span_bg_) return;
-    if (!open_ && fg == dfg_ && bg == dbg_) return;
+    if (texts_.empty()) from = Origin{};
+    if (open_ && fg == span_fg_ && bg == span_bg_ && from == span_from_) return;
+    if (!open_ && fg == dfg_ && bg == dbg_ && from == Origin{}) return;
     if (open_) out_.put(kSpanClose);
-    open_ = fg != dfg_ || bg != dbg_;
+    open_ = fg != dfg_ || bg != dbg_ || !(from == Origin{});
     if (open_) {
       std::string style;
       if (fg != dfg_ && fg.set) style += "color: " + css(fg) + ";";
-      if (bg != dbg_ && bg.set) style += std::string(style.empty() ? "" : " ") + "background: " + css(bg) + ";";
-      out_.format(kSpanOpen, style);
+      if (bg != dbg_ && bg.set)
+        style += std::string(style.empty() ? "" : " ") + "background: " + css(bg) + ";";
+      if (from == Origin{}) {
+        out_.format(kSpanOpen, style);
+      } else {
+        OutBuf title;
+        if (from.fg) title.format(kOrigin, from.fg, escape(visible(text_of(from.fg))));
+        if (from.fg && from.bg && from.bg != from.fg) title.put("&#10;");
+        if (from.bg && from.bg != from.fg)
+          title.format(kOrigin, from.bg, escape(visible(text_of(from.bg))));
+        out_.format(kSpanOpenTitled, style, title.view());
+      }
     }
     span_fg_ = fg;
     span_bg_ = bg;
+    span_from_ = from;
+  }
+
+  std::string_view text_of(int64_t line) const {
+    return line >= 1 && static_cast<size_t>(line) <= texts_.size()
+               ? std::string_view(texts_[static_cast<size_t>(line - 1)])
+               : std::string_view();
   }
 
   void ansi(const Color &c, bool fore) {
@@ -163,12 +238,17 @@ class Writer {
   Format format_;
   bool html_;
   Color dfg_, dbg_;  // the colors of bare text
+  const std::vector<std::string> &texts_;
   std::string_view text_;
   OutBuf &out_;
   size_t next_ = 0;            // the first byte not yet written: a character may cross runs
   Color shown_fg_, shown_bg_;  // ANSI: the colors the terminal shows now; none: its own
   bool open_ = false;          // HTML: a span is open
   Color span_fg_, span_bg_;    // HTML: the colors of the open span
+  Origin span_from_;           // HTML: the stream lines of the open span's colors
+  int width_ = 0;              // digits of the last line number; 0: no numbers
+  size_t gutter_at_ = std::string_view::npos;  // where the next numbered line starts
+  int64_t line_ = 0;                           // the last number written
 };
 
 }  // namespace
@@ -213,7 +293,7 @@ Sweep::Sweep(const Coloring &c, size_t size) : c_(c), size_(size) {
             [this](uint32_t a, uint32_t b) { return end_of(a) < end_of(b); });
 }
 
-bool Sweep::next(size_t *start, size_t *end, Color *fg, Color *bg) {
+bool Sweep::next(size_t *start, size_t *end, Color *fg, Color *bg, long *fg_area, long *bg_area) {
   for (;;) {
     size_t at = size_;  // the next boundary
     if (s_ < by_start_.size()) at = std::min(at, start_of(by_start_[s_]));
@@ -224,6 +304,8 @@ bool Sweep::next(size_t *start, size_t *end, Color *fg, Color *bg) {
       *end = at;
       *fg = f < 0 ? Color{} : c_.areas[static_cast<size_t>(f)].fg;
       *bg = b < 0 ? Color{} : c_.areas[static_cast<size_t>(b)].bg;
+      *fg_area = f;
+      *bg_area = b;
       pos_ = at;
       return true;
     }
@@ -238,11 +320,14 @@ bool Sweep::next(size_t *start, size_t *end, Color *fg, Color *bg) {
 }
 
 void render(std::string_view text, const Coloring &c, Format format, std::string_view title,
-            OutBuf &out) {
-  Writer w(format, c, title, text, out);
+            OutBuf &out, bool numbers) {
+  Writer w(format, c, title, text, numbers, out);
   Sweep sweep(c, text.size());
   size_t start, end;
   Color fg, bg;
-  while (sweep.next(&start, &end, &fg, &bg)) w.run(start, end, fg, bg);
+  long fa, ba;
+  auto line = [&](long k) { return k < 0 ? 0 : c.areas[static_cast<size_t>(k)].line; };
+  while (sweep.next(&start, &end, &fg, &bg, &fa, &ba))
+    w.run(start, end, fg, bg, Origin{line(fa), line(ba)});
   w.finish();
 }

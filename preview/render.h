@@ -16,8 +16,9 @@ enum class Format { kAnsi, kAnsi256, kHtml };
 class Sweep {
  public:
   Sweep(const Coloring &c, size_t size);
-  // The next run [*start, *end) and its colors; false after the last.
-  bool next(size_t *start, size_t *end, Color *fg, Color *bg);
+  // The next run [*start, *end), its colors and the areas that give them (-1: none); false
+  // after the last.
+  bool next(size_t *start, size_t *end, Color *fg, Color *bg, long *fg_area, long *bg_area);
 
  private:
   // The latest area in force in one layer (foreground or background).
@@ -45,8 +46,13 @@ class Sweep {
 // an area's "" lets the color underneath show, and bare text takes c.fg and c.bg. Control
 // characters and bytes that are no UTF-8 show in visible form (see visible.h), reversed or
 // marked; a carriage return before a newline does not show. title names the page in the HTML
-// form.
+// form, where a colored run names the stream lines of its colors when c keeps their texts.
+// numbers: each line after its number, in a dim gutter or a column of the page that copying
+// leaves out.
 void render(std::string_view text, const Coloring &c, Format format, std::string_view title,
-            OutBuf &out);
+            OutBuf &out, bool numbers = false);
+
+// The escape sequence that gives a terminal its own colors back.
+extern const char kAnsiReset[];
 
 #endif

@@ -12,7 +12,18 @@ const Fmt kBadCommand = "ilvo_preview: %s:%d: unknown command '%s'\n";
 const Fmt kBadColor = "ilvo_preview: %s:%d: unknown color '%s'\n";
 const Fmt kBadRange = "ilvo_preview: %s:%d: cannot read the range '%s'\n";
 const Fmt kMsg = "%s\n";
-const char *const kMarkers[] = {"\\*(+K", "\\*(-K", "\\*(+C", "\\*(-C"};
+const Fmt kMoreProblems = "ilvo_preview: %d more stream lines could not be read\n";
+// --explain.
+const Fmt kPastFile = "[%d,%d] is past the end of the file, which has %d lines\n";
+const Fmt kPastLine = "[%d,%d] is past the end of line %d, which has %d columns\n";
+const Fmt kCoveredByNone =
+    "[%d,%d] is covered by no area of the stream: it shows in the text's own colors\n";
+const Fmt kCoveredBy = "[%d,%d] is covered by %d areas of the stream, in stream order:\n";
+const Fmt kCoveredByOne = "[%d,%d] is covered by one area of the stream:\n";
+const Fmt kCoveringLine = "  stream line %d: %s\n";
+const Fmt kShown = "The editor shows the last, stream line %d: ";
+const Fmt kLayerFrom = "%s from stream line %d";
+const Fmt kLayerOwn = "the text's own %s";
 
 struct Named {
   const char *name;
@@ -128,8 +139,55 @@ size_t LineTable::offset(int64_t ln, int64_t col) const {
                                                        : stop;
 }
 
+int64_t LineTable::lines() const {
+  auto n = static_cast<int64_t>(starts_.size());
+  return starts_.back() == size_ ? n - 1 : n;
+}
+
+bool LineTable::line(int64_t ln, size_t *begin, size_t *stop) const {
+  if (ln < 1 || ln > lines()) return false;
+  *begin = starts_[static_cast<size_t>(ln - 1)];
+  *stop = static_cast<size_t>(ln) < starts_.size() ? starts_[static_cast<size_t>(ln)] - 1 : size_;
+  return true;
+}
+
+void explain_place(const LineTable &lines, const Coloring &c, int64_t ln, int64_t col,
+                   OutBuf &out) {
+  size_t begin, stop;
+  if (!lines.line(ln, &begin, &stop)) return out.format(kPastFile, ln, col, lines.lines());
+  if (col < 1 || static_cast<uint64_t>(col) > stop - begin)
+    return out.format(kPastLine, ln, col, ln, stop - begin);
+  size_t at = begin + static_cast<size_t>(col - 1);
+  std::vector<const Area *> covering;
+  for (const Area &a : c.areas)
+    if (a.start <= at && at < a.end) covering.push_back(&a);
+  if (covering.empty()) return out.format(kCoveredByNone, ln, col);
+  if (covering.size() == 1)
+    out.format(kCoveredByOne, ln, col);
+  else
+    out.format(kCoveredBy, ln, col, covering.size());
+  const Area *fg = nullptr, *bg = nullptr;  // the last with a color of each layer: shown
+  for (const Area *a : covering) {
+    auto n = static_cast<size_t>(a->line);
+    out.format(kCoveringLine, a->line, n <= c.texts.size() ? visible(c.texts[n - 1]) : "");
+    if (a->fg.set) fg = a;
+    if (a->bg.set) bg = a;
+  }
+  out.format(kShown, covering.back()->line);
+  fg ? out.format(kLayerFrom, "foreground", fg->line) : out.format(kLayerOwn, "foreground");
+  out.put(", ");
+  bg ? out.format(kLayerFrom, "background", bg->line) : out.format(kLayerOwn, "background");
+  out.put(".\n");
+}
+
 void StreamReader::problem(const Fmt &fmt, std::string_view text) {
-  err_.format(fmt, visible(name_), lineno_, visible(text));
+  if (problem_line_ != lineno_) problems_++;
+  problem_line_ = lineno_;
+  if (problems_ <= kMaxProblems) err_.format(fmt, visible(name_), lineno_, visible(text));
+}
+
+void StreamReader::finish() {
+  if (problems_ > kMaxProblems) err_.format(kMoreProblems, problems_ - kMaxProblems);
 }
 
 void StreamReader::color_word(std::string_view word, Color *c) {
@@ -172,11 +230,12 @@ void StreamReader::area(std::string_view cmd) {
   for (std::string_view w : split_outside_quotes(trim(rest.substr(2)), ' '))
     if (!w.empty()) words.push_back(w);
   if (words.empty() && whole) {
-    out_ = Coloring{};  // the whole file afresh
+    out_.areas.clear();  // the whole file afresh
+    out_.fg = out_.bg = Color{};
     return;
   }
   if (words.size() != 2) return problem(kBadCommand, cmd);
-  Area a{start, end, Color{}, Color{}};
+  Area a{start, end, Color{}, Color{}, lineno_};
   color_word(words[0], &a.fg);
   color_word(words[1], &a.bg);
   if (a.end > a.start) out_.areas.push_back(a);
@@ -201,6 +260,7 @@ void StreamReader::command(std::string_view cmd) {
 
 void StreamReader::line(std::string_view text) {
   lineno_++;
+  if (keep_texts_) out_.texts.emplace_back(text);
   // A label, " # word", ends a line; a '#' inside quotes is part of a color.
   std::vector<std::string_view> parts = split_outside_quotes(text, '#');
   for (std::string_view cmd : split_outside_quotes(parts[0], ';')) command(cmd);
@@ -216,6 +276,7 @@ Coloring read_stream(std::string_view stream, const LineTable &lines, const char
     r.line(stream.substr(at, nl - at));
     at = nl + 1;
   }
+  r.finish();
   return r.coloring();
 }
 
@@ -228,7 +289,7 @@ std::string without_markers(std::string_view listing) {
     std::string line(listing.substr(at, stop - at));
     for (bool found = true; found;) {  // until no marker is left, formed ones included
       found = false;
-      for (const char *m : kMarkers)
+      for (std::string_view m : kListingMarkers)
         for (size_t k; (k = line.find(m)) != std::string::npos; found = true) line.erase(k, 5);
     }
     out += line;

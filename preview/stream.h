@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "listmarks.h"
 #include "outbuf.h"
 
 // A color: a value, or none ("" or unset), which lets the color underneath show.
@@ -32,33 +33,46 @@ class LineTable {
   // the line's start, one past the line's end its newline; lines past the end give the end.
   size_t offset(int64_t ln, int64_t col) const;
   size_t size() const { return size_; }
+  // Lines of the text: a last line without its newline counts, the empty rest after one does not.
+  int64_t lines() const;
+  // Where line ln starts and where its newline (or the text's end) stands; false past the end.
+  bool line(int64_t ln, size_t *begin, size_t *stop) const;
 
  private:
   std::vector<size_t> starts_;  // offset of each line's first byte
   size_t size_;
 };
 
-// One colored area, [start, end) in bytes of the source, in the order the stream gave it.
+// One colored area, [start, end) in bytes of the source, in the order the stream gave it, and
+// the stream line that gave it.
 struct Area {
   size_t start, end;
   Color fg, bg;
+  int64_t line;
 };
 
-// What a stream leaves: the areas still in force and the colors of the text they leave bare.
+// What a stream leaves: the areas still in force and the colors of the text they leave bare;
+// and, when they were kept, the texts of the stream's lines (texts[n - 1]: line n).
 struct Coloring {
   std::vector<Area> areas;
   Color fg, bg;
+  std::vector<std::string> texts;
 };
 
 // Runs the commands of a stream, line by line as they come, against the source's lines.
-// Problems are reported on err as "ilvo_preview: NAME:LINE: reason" and the command is skipped;
-// msg texts go to err as well. Every text from the stream reaches err in visible form.
+// Problems are reported on err as "ilvo_preview: NAME:LINE: reason" and the command is skipped,
+// up to kMaxProblems of them; msg texts go to err as well. Every text from the stream reaches
+// err in visible form.
 class StreamReader {
  public:
-  StreamReader(const LineTable &lines, std::string_view name, OutBuf &err)
-      : lines_(lines), name_(name), err_(err) {}
+  static constexpr int64_t kMaxProblems = 20;
+  // keep_texts: keep the text of every line, to say where a color comes from.
+  StreamReader(const LineTable &lines, std::string_view name, OutBuf &err, bool keep_texts = false)
+      : lines_(lines), name_(name), err_(err), keep_texts_(keep_texts) {}
   // The next line of the stream, without its newline.
   void line(std::string_view text);
+  // After the last line: how many lines' problems went unreported, if any.
+  void finish();
   const Coloring &coloring() const { return out_; }
 
  private:
@@ -71,14 +85,18 @@ class StreamReader {
   OutBuf &err_;
   Coloring out_;
   int64_t lineno_ = 0;
+  bool keep_texts_;
+  int64_t problems_ = 0, problem_line_ = 0;  // lines with a problem; the last of them
 };
+
+// Writes, as plain text, every area of c (whose stream texts were kept) that covers column col of
+// line ln, in stream order, and which of them the editor shows; or that no area covers it, or
+// that it lies past its line or the file.
+void explain_place(const LineTable &lines, const Coloring &c, int64_t ln, int64_t col, OutBuf &out);
 
 // The whole of a stream held in memory, for tests.
 Coloring read_stream(std::string_view stream, const LineTable &lines, const char *name,
                      OutBuf &err);
-
-// The opening line that listtint writes, by which a stream tells it colors a marked listing.
-constexpr std::string_view kListingOpening = "1,$ca;fgc green; bgc black; fgc green ";
 
 // A marked listing as the editor shows it: every keyword and comment marker taken out of each
 // line (also those that taking out others forms), the rest as it stands.

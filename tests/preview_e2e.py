@@ -7,8 +7,11 @@ import html.parser
 import os
 import pty
 import re
+import shutil
+import signal
 import subprocess
 import sys
+import tempfile
 
 HTML, LISTTINT, PREVIEW, PAGE, LISTING = sys.argv[1:6]
 NAMES = ("fgc bgc link url html body pre title center a h1 h2 h3 h4 ul li ol img hr br form select "
@@ -162,5 +165,71 @@ _, status = os.waitpid(pid, 0)
 check(f"a terminal as standard input: status 2 and a message, got {status >> 8} {said!r}",
       os.WEXITSTATUS(status) == 2 and b"is a terminal" in said)
 
+
+
+def in_terminal(args, env=None, stop_after=None):
+    """Runs the preview under a pseudo-terminal, with the stream of the page; its output and
+    wait status. stop_after: bytes to read before a SIGINT."""
+    stream_path = os.path.join(work, "page.stream")
+    pid, fd = pty.fork()
+    if pid == 0:
+        os.environ.pop("LESS", None)
+        os.environ.update(env or {})
+        os.execv(PREVIEW, [PREVIEW, "--stream", stream_path] + args)
+    got = b""
+    while True:
+        if stop_after is not None and len(got) >= stop_after:
+            os.kill(pid, signal.SIGINT)
+            stop_after = None
+        try:
+            chunk = os.read(fd, 65536)
+        except OSError:
+            break
+        if not chunk:
+            break
+        got += chunk
+    return got, os.waitpid(pid, 0)[1]
+
+
+work = tempfile.mkdtemp()
+with open(os.path.join(work, "page.stream"), "wb") as f:
+    f.write(subprocess.run([HTML, PAGE] + colors, capture_output=True, check=True).stdout)
+# A pager records what it was given; it runs through the shell, with LESS=FRX for less.
+record = os.path.join(work, "pager.log")
+pager = f"sh -c 'echo \"LESS=$LESS\" > {record}; wc -c >> {record}'"
+direct, status = in_terminal([PAGE], {"PAGER": "cat"})
+check("PAGER=cat writes directly, status 0", status == 0 and b"Coloring a page" in direct)
+got, status = in_terminal([PAGE], {"PAGER": pager})
+log = open(record).read().split()
+whole = subprocess.run([PREVIEW, "--stream", os.path.join(work, "page.stream"), PAGE],
+                       capture_output=True, check=True).stdout
+check(f"the pager gets the whole output and LESS=FRX, got {log}",
+      status == 0 and log == ["LESS=FRX", str(len(whole))])
+os.remove(record)
+got, status = in_terminal([PAGE], {"ILVO_PAGER": pager, "PAGER": "false"})
+check("ILVO_PAGER comes before PAGER", status == 0 and os.path.exists(record))
+for args, env in (([PAGE, "-P"], {"PAGER": pager}), ([PAGE], {"ILVO_PAGER": "", "PAGER": pager}),
+                  (["-f", "html", PAGE], {"PAGER": pager})):
+    os.path.exists(record) and os.remove(record)
+    got, status = in_terminal(args, env)
+    check(f"{args} {env} writes directly", status == 0 and not os.path.exists(record))
+got, status = in_terminal([PAGE], {"PAGER": "no-such-pager"})
+check("a pager that cannot be started: one warning, then the text directly",
+      status == 0 and got.count(b"cannot start the pager") == 1 and b"Coloring a page" in got)
+got, status = in_terminal([PAGE], {"PAGER": "head -c 10"})
+check(f"a pager that quits early is no error, got {status}", status == 0)
+# SIGINT in the middle of a long text: the terminal gets its own colors back, and the program
+# ends by the signal.
+long_page = os.path.join(work, "long.html")
+with open(long_page, "w") as f:
+    f.write("<b>bold</b> and <i>x</i> <a href=u>t</a>\n" * 200000)
+with open(os.path.join(work, "page.stream"), "wb") as f:
+    f.write(subprocess.run([HTML, long_page], capture_output=True, check=True).stdout)
+got, status = in_terminal(["-P", long_page], stop_after=100000)
+check(f"SIGINT: ends by the signal with the colors reset, got {status} {got[-20:]!r}",
+      os.WIFSIGNALED(status) and os.WTERMSIG(status) == signal.SIGINT
+      and got.endswith(b"\x1b[0m") and len(got) < 8000000)
+
+shutil.rmtree(work)
 print(f"{passed} passed, {failed} failed")
 sys.exit(1 if failed else 0)

@@ -4,3 +4,4 @@ for args in "-f rgb src.txt" "--format=RGB src.txt" "--format" "-s" "--bogus src
   "$PROG" $args < overlap.stream; echo "status $?"
 done
 "$PROG" --max-size 99999999999G src.txt < overlap.stream; echo "status $?"
+for place in 0,1 1,0 1 1,2x x,1 -1,1; do "$PROG" --explain $place src.txt < overlap.stream; echo "status $?"; done

@@ -13,3 +13,15 @@ for size in 100 64k 1M 1G; do "$PROG" --max-size $size src.txt < overlap.stream 
 "$PROG" -f html -l -s overlap.stream listing.txt | grep '<pre>'
 "$PROG" -f html -s overlap.stream listing.txt | grep '<pre>'
 printf '[1,2],[1,3]ca red ""' | "$PROG" short.txt | od -c | tail -2
+# Line numbers: a dim gutter in the ANSI forms, a column of the page that copying leaves out.
+"$PROG" -n -s overlap.stream src.txt | od -c | head -4
+"$PROG" -n -f html -s overlap.stream src.txt | grep -e 'class="ln"' -e '\.ln::before'
+# Where a color comes from: each colored run of a page names the stream lines of its colors;
+# --explain writes the areas over one place, and nothing else.
+"$PROG" -f html -s overlap.stream src.txt | grep -o '<span[^>]*>'
+printf '1,$ ca\n[1,1],[2,3]ca red ""\n[1,2],$ca "" blue\n[1,2],[1,3]ca green ""\n' > three.stream
+trap 'rm -f ./-src.txt three.stream' EXIT
+"$PROG" -s three.stream --explain 1,2 src.txt; echo "status $?"
+"$PROG" -s three.stream --explain 3,1 src.txt
+"$PROG" -s overlap.stream --explain 2,1 src.txt
+"$PROG" -s overlap.stream --explain 1,7 src.txt; "$PROG" -s overlap.stream --explain 4,1 src.txt
