@@ -53,8 +53,8 @@ const Keyword kKeywords[] = {
 };
 
 // A keyword as one test of the eight bytes at a name, each ORed with 0x20: those under mask
-// must be the word's. Tried only for names that begin with the word's letter (20% less time on
-// real pages than a test of every keyword, make bench's pairs, earlier session). The same test
+// must be the word's. Tried only for names that begin with the word's letter: 24% less time on
+// real pages than a test of every keyword (21 pairs into dd, with and without). The same test
 // tells, near a block's end, whether a name's outcome waits for bytes not yet read.
 struct Probe {
   uint64_t mask, word;
