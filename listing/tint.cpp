@@ -19,8 +19,6 @@ inline int popcount(uint64_t x) {
   return static_cast<int>((x * 0x0101010101010101ULL) >> 56);
 }
 
-// The kind of the marker made of these five bytes (a backslash, '*', '(', a sign, a letter),
-// or -1.
 // The four markers share their head; their fourth byte is an opener's or a closer's sign, their
 // fifth a keyword's or a comment's letter, in the order of the kinds.
 constexpr std::string_view kHead = kListingMarkers[0].substr(0, 3);
@@ -33,6 +31,7 @@ static_assert(kListingMarkers[1].substr(0, 3) == kHead &&
                   kListingMarkers[3][4] == kCommentLetter,
               "the markers are a head, a sign and a letter");
 
+// The kind of the marker made of these five bytes (the head, a sign, a letter), or -1.
 int marker_kind(int c0, int c1, int c2, int sign, int letter) {
   if (c0 != kHead[0] || c1 != kHead[1] || c2 != kHead[2] || (sign != kOpen && sign != kClose) ||
       (letter != kKeywordLetter && letter != kCommentLetter))
@@ -42,14 +41,14 @@ int marker_kind(int c0, int c1, int c2, int sign, int letter) {
 }  // namespace
 
 void listing_classify(const char *p, uint64_t *lines, uint64_t *special) {
-  static constexpr char kBytes[] = {'\n', '\0', '\\', '*', '('};
+  static constexpr char kBytes[] = {'\n', '\0', kHead[0], kHead[1], kHead[2]};
   uint64_t m[5];
   byte_masks(p, kBytes, m);
   *lines = m[0];
-  // A backslash whose next two bytes, in this word or the next, are '*' and '('.
-  uint64_t star = m[3] >> 1 | static_cast<uint64_t>(p[64] == '*') << 63;
-  uint64_t paren = m[4] >> 2 | static_cast<uint64_t>(p[64] == '(') << 62 |
-                   static_cast<uint64_t>(p[65] == '(') << 63;
+  // The head's first byte where its next two, in this word or the next, follow.
+  uint64_t star = m[3] >> 1 | static_cast<uint64_t>(p[64] == kHead[1]) << 63;
+  uint64_t paren = m[4] >> 2 | static_cast<uint64_t>(p[64] == kHead[2]) << 62 |
+                   static_cast<uint64_t>(p[65] == kHead[2]) << 63;
   *special = m[1] | (m[2] & star & paren);
 }
 
@@ -98,8 +97,7 @@ void ListTint::piece(const Piece &p, OutBuf &out) {
 void ListTint::piece(const char *text, size_t n, OutBuf &out) {
   uint64_t special[kPieceMax / 64 + 1] = {};
   for (size_t i = 0; i < n && i < kPieceMax; i++)
-    if (text[i] == '\0' ||
-        (text[i] == '\\' && n - i >= 3 && text[i + 1] == '*' && text[i + 2] == '('))
+    if (text[i] == '\0' || std::string_view(text + i, n - i).substr(0, 3) == kHead)
       special[i / 64] |= 1ULL << (i % 64);
   piece(Piece{text, n, special, 0}, out);
 }
@@ -230,7 +228,9 @@ inline void ListTint::remove(int at, bool formed) {
   // one of the four bytes to its left.
   int after = right(last);
   int c = byte(after);
-  if (c != '*' && c != '(' && c != '+' && c != '-' && c != 'K' && c != 'C') return;
+  if (c != kHead[1] && c != kHead[2] && c != kOpen && c != kClose && c != kKeywordLetter &&
+      c != kCommentLetter)
+    return;
   int node[4], b[8];  // b: the four bytes left of the join, then the four right of it
   for (int k = 3, i = left(at); k >= 0; k--) {
     node[k] = i;
