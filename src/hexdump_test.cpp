@@ -47,12 +47,7 @@ TEST(Hexdump, WorkedExample) {
   const char bytes[] = {0x41, 0x62, 0x2D, 0x37, 0x20, static_cast<char>(0xE9)};
   std::string want =
       "Decimal len = 6\n" + kRuler + "  000000   41622D37 20E9" + blanks(59) + "  * Ab.7.. *\n";
-  std::string got = dump("", bytes, 6, 0);
-  EXPECT_EQ(got, want);
-  std::vector<std::string> l = lines(got);
-  ASSERT_EQ(l.size(), 3u);
-  EXPECT_EQ(l[1].size(), 121u);  // the ruler's width
-  EXPECT_EQ(l[2].size(), 95u);
+  EXPECT_EQ(dump("", bytes, 6, 0), want);
 }
 
 TEST(Hexdump, NothingToDump) {
@@ -74,7 +69,6 @@ TEST(Hexdump, FullAndPartialLines) {
   std::vector<std::string> l = lines(dump("", bytes, 32, 0));
   ASSERT_EQ(l.size(), 3u);
   EXPECT_EQ(l[2], full0);
-  EXPECT_EQ(l[2].size(), 121u);  // as wide as the ruler
 
   l = lines(dump("", bytes, 64, 0));
   ASSERT_EQ(l.size(), 4u);
@@ -112,7 +106,6 @@ TEST(Hexdump, AddressesUseTheLow32BitsInEightColumns) {
   EXPECT_EQ(l[2], std::string(addr[0]) + "   000000   " +
                       "61616161 61616161 61616161 61616161 61616161 61616161 61616161 61616161" +
                       "   * " + std::string(32, 'a') + " *");
-  EXPECT_EQ(l[2].size(), 130u);
   EXPECT_EQ(l[3],
             std::string(addr[1]) + "   000020   61616161 61616161" + blanks(55) + "  * aaaaaaaa *");
 }
