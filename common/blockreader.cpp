@@ -12,7 +12,7 @@ BlockReader::BlockReader(ReadFn read, void *context, Classify classify)
     : fd_(-1), read_(read), context_(context), classify_(classify) {}
 
 ssize_t BlockReader::read_more(char *buf, size_t n) {
-  // The programs catch no signal, so a read is never interrupted.
+  // No handler of the programs returns, so a read is never interrupted.
   return read_ ? read_(context_, buf, n) : read(fd_, buf, n);
 }
 

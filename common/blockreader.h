@@ -10,8 +10,8 @@
 
 // A run of input bytes and their classes. data[0, size) are the bytes; the kBack bytes before
 // data are the input's bytes before them (zero before its start), and the kAhead bytes after
-// them are zero. Bit i of bits[k] (64 to a
-// word, from the lowest) says whether byte i is of class k; bits past size mean nothing.
+// them are zero. Bit i of bits[k] (64 to a word, from the lowest) says whether byte i is of
+// class k; bits past size mean nothing.
 struct Block {
   static constexpr size_t kBack = 64, kAhead = 128;
   const char *data;

@@ -50,7 +50,7 @@ char *OutBuf::general(char *w, const Fmt &fmt, const Arg *args, int n) noexcept 
 
 bool OutBuf::flush() {
   if (fd_ < 0) return error_ == 0;
-  // The programs catch no signal, so a write is never interrupted; a short one goes on.
+  // No handler of the programs returns, so a write is never interrupted; a short one goes on.
   for (const char *s = data_, *end = data_ + len_; !error_ && s < end;) {
     ssize_t w = write(fd_, s, static_cast<size_t>(end - s));
     if (w < 0)

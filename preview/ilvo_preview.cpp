@@ -272,8 +272,9 @@ volatile sig_atomic_t terminal_fd = -1;
 // SIGINT, SIGTERM, SIGHUP, SIGPIPE: the terminal gets its own colors back (or the pager the end
 // of its input, and the time to end), then the signal ends the program as it would have.
 void on_signal(int sig) {
-  int saved = errno;
-  if (terminal_fd >= 0 && write(terminal_fd, kAnsiReset, strlen(kAnsiReset)) < 0) errno = saved;
+  if (terminal_fd >= 0 && write(terminal_fd, kAnsiReset, strlen(kAnsiReset)) < 0) {
+    // a terminal that is gone needs no reset
+  }
   if (pager_pid > 0) {
     close(pager_fd);
     while (waitpid(pager_pid, nullptr, 0) < 0 && errno == EINTR) {
