@@ -45,8 +45,12 @@ bool BlockReader::next(size_t from, Block *b) {
   }
   if (fill_ == 0 && eof_) return false;
   memset(data + fill_, 0, Block::kAhead);
-  for (size_t w = redo; w * 64 < fill_; w++) classify_(data + w * 64, &bits_[0][w], &bits_[1][w]);
-  *b = Block{data, fill_, {bits_[0], bits_[1]}, eof_};
+  for (size_t w = redo; w * 64 < fill_; w++) {
+    uint64_t classes[Block::kClasses];
+    classify_(data + w * 64, classes);
+    for (int k = 0; k < Block::kClasses; k++) bits_[k][w] = classes[k];
+  }
+  *b = Block{data, fill_, {bits_[0], bits_[1], bits_[2]}, eof_};
   return true;
 }
 

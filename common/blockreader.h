@@ -14,15 +14,16 @@
 // class k; bits past size mean nothing.
 struct Block {
   static constexpr size_t kBack = 64, kAhead = 128;
+  static constexpr int kClasses = 3;
   const char *data;
   size_t size;
-  const uint64_t *bits[2];
+  const uint64_t *bits[kClasses];
   bool last;  // no input follows
 };
 
-// Sets, for the 64 bytes at p, the bits of their two classes. The 64 bytes after them can be
-// read too (zero past the input read so far), for a class that depends on the next bytes.
-using Classify = void (*)(const char *p, uint64_t *a, uint64_t *b);
+// Sets, for the 64 bytes at p, the bits of each class in classes[k]. The 64 bytes after them
+// can be read too (zero past the input read so far), for a class that depends on the next bytes.
+using Classify = void (*)(const char *p, uint64_t (&classes)[Block::kClasses]);
 
 // Where the bytes come from: read(2) on a descriptor, or a function (tests cut input there).
 using ReadFn = ssize_t (*)(void *context, char *buf, size_t n);
@@ -58,7 +59,7 @@ class BlockReader {
   int error_ = 0;
   // kBack bytes before the data, the data, and kAhead zeros behind it.
   alignas(64) char buf_[Block::kBack + kBlock + Block::kAhead] = {};
-  uint64_t bits_[2][kBlock / 64 + 1] = {};
+  uint64_t bits_[Block::kClasses][kBlock / 64 + 1] = {};
 };
 
 // Bytes in memory as a reader's input (tests, and callers that hold the whole input). With a

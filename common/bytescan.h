@@ -29,6 +29,14 @@ inline void byte_masks(const char *p, const char (&set)[N], uint64_t (&mask)[N])
 #endif
 }
 
+// Bits set in x (the processor's own count is not in every x86-64).
+inline int popcount(uint64_t x) {
+  x -= (x >> 1) & 0x5555555555555555ULL;
+  x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+  x = (x + (x >> 4)) & 0x0f0f0f0f0f0f0f0fULL;
+  return static_cast<int>((x * 0x0101010101010101ULL) >> 56);
+}
+
 // Index of the first bit set at or after from and before to, in bits kept 64 to a word from
 // the lowest; to when there is none. The word of bit to - 1 must exist.
 inline size_t find_bit(const uint64_t *bits, size_t from, size_t to) {

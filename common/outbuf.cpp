@@ -21,6 +21,40 @@ OutBuf::OutBuf(int fd) : fd_(fd) {
   room(kChunk);
 }
 
+BoundFmt::BoundFmt(const Fmt &fmt, std::initializer_list<std::string_view> texts) : fmt_(&fmt) {
+  for (std::string_view t : texts)
+    if (ntext_ < Fmt::kMaxConv) texts_[ntext_++] = t;
+  // The conversions: numbers while the next text is not yet reached, then texts.
+  int k = 0;
+  const char *text = fmt.text_;
+  auto conv = [&](int i) { return text[fmt.run_at_[i + 1] - 1]; };  // 'd' or 's'
+  compact_ = true;
+  for (; k < fmt.nconv_ && conv(k) == 'd'; k++) {
+    run_len_[k] = fmt.run_len_[k];
+    if (run_len_[k] > kRun)
+      compact_ = false;
+    else
+      memcpy(run_[k], text + fmt.run_at_[k], static_cast<size_t>(run_len_[k]));
+  }
+  nnum_ = k;
+  // The tail: the run before the first text, then each text and the run after it.
+  size_t len = 0;
+  auto add = [&](std::string_view piece) {
+    if (len + piece.size() > kTail)
+      compact_ = false;
+    else if (!piece.empty())
+      memcpy(tail_ + len, piece.data(), piece.size());
+    len += piece.size();
+  };
+  for (int t = 0; k <= fmt.nconv_; k++) {
+    add(std::string_view(text + fmt.run_at_[k], static_cast<size_t>(fmt.run_len_[k])));
+    if (k == fmt.nconv_) break;
+    if (conv(k) != 's') compact_ = false;  // a number after a text: no tail
+    add(t < ntext_ ? texts_[t++] : std::string_view());
+  }
+  tail_len_ = static_cast<int>(len);
+}
+
 char *OutBuf::room(size_t n) {
   if (fd_ >= 0 && len_ > 0) flush();
   if (n > cap_ - len_ && !error_) {

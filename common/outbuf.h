@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -40,11 +41,34 @@ class Fmt {
 
  private:
   friend class OutBuf;
+  friend class BoundFmt;
   const char *text_;
   char copy_[kMaxText + kSlack] = {};
   int run_at_[kMaxConv + 1] = {}, run_len_[kMaxConv + 1] = {};  // literal run before conversion k
   int nconv_ = 0, size_ = 0;
   bool compact_ = false;  // copied, and every run fits one move
+};
+
+// A format whose texts are known before its rows are written (a filter's colors), its "%d"
+// numbers all before its "%s" texts: the short literal runs before the numbers and the tail
+// with the texts in place are prepared once, so that a row is its numbers and a few moves.
+class BoundFmt {
+ public:
+  static constexpr int kRun = 8, kTail = 64;  // the moves: a run, the tail
+  BoundFmt() = default;
+  // Binds texts, in order, to the "%s" of fmt, which must outlive this.
+  BoundFmt(const Fmt &fmt, std::initializer_list<std::string_view> texts);
+
+ private:
+  friend class OutBuf;
+  const Fmt *fmt_ = nullptr;
+  std::string_view texts_[Fmt::kMaxConv];
+  int nnum_ = 0, ntext_ = 0;
+  char run_[Fmt::kMaxConv][kRun] = {};
+  int run_len_[Fmt::kMaxConv] = {};
+  char tail_[kTail] = {};
+  int tail_len_ = 0;
+  bool compact_ = false;  // every run and the tail fit their moves
 };
 
 // The digits of a number that rows repeat (their line), converted when it changes and copied for
@@ -68,6 +92,24 @@ class Digits {
   int len_ = 1;
   char text_[20] = {'0'};
 };
+
+// The digits of 0..999, each in four bytes: the number's digits, then zeros, the last byte their
+// count; and each as three digits with leading zeros.
+struct SmallNumbers {
+  char text[1000][4], padded[1000][4];
+};
+inline constexpr SmallNumbers kSmallNumbers = [] {
+  SmallNumbers t{};
+  for (int v = 0; v < 1000; v++) {
+    char d[3] = {static_cast<char>('0' + v / 100), static_cast<char>('0' + v / 10 % 10),
+                 static_cast<char>('0' + v % 10)};
+    int n = v >= 100 ? 3 : v >= 10 ? 2 : 1;
+    for (int k = 0; k < n; k++) t.text[v][k] = d[3 - n + k];
+    t.text[v][3] = static_cast<char>(n);
+    for (int k = 0; k < 3; k++) t.padded[v][k] = d[k];
+  }
+  return t;
+}();
 
 // Collects output and hands it to a descriptor in large writes, or keeps it in memory.
 class OutBuf {
@@ -107,6 +149,29 @@ class OutBuf {
     len_ += static_cast<size_t>(w - start);
   }
 
+  // Appends a row of f with these numbers; they must be as many as its "%d" conversions.
+  template <class... Nums>
+  void format(const BoundFmt &f, const Nums &...nums) {
+    size_t need = BoundFmt::kTail + (BoundFmt::kRun + 20) * sizeof...(Nums);
+    if (!f.compact_) need += f.fmt_ ? static_cast<size_t>(f.fmt_->size_) : 0;
+    for (int k = 0; !f.compact_ && k < f.ntext_; k++) need += f.texts_[k].size();
+    char *w = need <= cap_ - len_ ? data_ + len_ : room(need), *start = w;
+    if (!w) return;
+    if (f.compact_ && f.nnum_ == int{sizeof...(Nums)}) {
+      int k = 0;
+      ((memcpy(w, f.run_[k], BoundFmt::kRun), w += f.run_len_[k++], w = arg(w, nums)), ...);
+      memcpy(w, f.tail_, BoundFmt::kTail);
+      w += f.tail_len_;
+    } else if (f.fmt_) {
+      Arg list[Fmt::kMaxConv + 1];
+      int n = 0;
+      ((list[n].text = std::string_view(list[n].digits, text_of(list[n].digits, nums)), n++), ...);
+      for (int k = 0; k < f.ntext_ && n < Fmt::kMaxConv; k++) list[n++].text = f.texts_[k];
+      w = general(w, *f.fmt_, list, n);
+    }
+    len_ += static_cast<size_t>(w - start);
+  }
+
   bool flush();                         // descriptor mode; false once any write has failed
   int error() const { return error_; }  // errno of the first failure (ENOMEM too), or 0
   std::string_view view() const { return std::string_view(data_, len_); }
@@ -123,7 +188,9 @@ class OutBuf {
   }
   template <class T>
   static char *arg(char *w, const T &v) {
-    if constexpr (std::is_integral_v<T>) {
+    if constexpr (std::is_integral_v<T> && std::is_signed_v<T> && sizeof(T) <= 8) {
+      return number(w, v);
+    } else if constexpr (std::is_integral_v<T>) {
       return std::to_chars(w, w + 20, v).ptr;
     } else if constexpr (std::is_same_v<T, Digits>) {
       std::string_view digits = v;
@@ -133,6 +200,33 @@ class OutBuf {
       std::string_view s(v);
       if (!s.empty()) memcpy(w, s.data(), s.size());
       return w + s.size();
+    }
+  }
+  // The digits of v at w, which has room for any number: below a million by table, with four-byte
+  // moves and no test of each digit.
+  static char *number(char *w, int64_t v) {
+    if (static_cast<uint64_t>(v) < 1000) {
+      memcpy(w, kSmallNumbers.text[v], 4);
+      return w + kSmallNumbers.text[v][3];
+    }
+    if (static_cast<uint64_t>(v) < 1000000) {
+      int64_t high = v / 1000;
+      memcpy(w, kSmallNumbers.text[high], 4);
+      w += kSmallNumbers.text[high][3];
+      memcpy(w, kSmallNumbers.padded[v - high * 1000], 4);
+      return w + 3;
+    }
+    return std::to_chars(w, w + 20, v).ptr;
+  }
+  // The length of v's text, put at w (which has room for any number).
+  template <class T>
+  static size_t text_of(char *w, const T &v) {
+    if constexpr (std::is_same_v<T, Digits>) {
+      std::string_view digits = v;
+      memcpy(w, digits.data(), digits.size());
+      return digits.size();
+    } else {
+      return static_cast<size_t>(arg(w, v) - w);
     }
   }
   // An argument as its text, for the general path: one copy of the code for every argument list.

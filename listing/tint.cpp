@@ -11,14 +11,6 @@
 namespace {
 constexpr int kMarkerLen = 5;
 
-// Bits set in x (the processor's own count is not in every x86-64).
-inline int popcount(uint64_t x) {
-  x -= (x >> 1) & 0x5555555555555555ULL;
-  x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
-  x = (x + (x >> 4)) & 0x0f0f0f0f0f0f0f0fULL;
-  return static_cast<int>((x * 0x0101010101010101ULL) >> 56);
-}
-
 // The four markers share their head; their fourth byte is an opener's or a closer's sign, their
 // fifth a keyword's or a comment's letter, in the order of the kinds.
 constexpr std::string_view kHead = kListingMarkers[0].substr(0, 3);
@@ -40,16 +32,17 @@ int marker_kind(int c0, int c1, int c2, int sign, int letter) {
 }
 }  // namespace
 
-void listing_classify(const char *p, uint64_t *lines, uint64_t *special) {
+void listing_classify(const char *p, uint64_t (&classes)[Block::kClasses]) {
   static constexpr char kBytes[] = {'\n', '\0', kHead[0], kHead[1], kHead[2]};
   uint64_t m[5];
   byte_masks(p, kBytes, m);
-  *lines = m[0];
+  classes[0] = m[0];
   // The head's first byte where its next two, in this word or the next, follow.
   uint64_t star = m[3] >> 1 | static_cast<uint64_t>(p[64] == kHead[1]) << 63;
   uint64_t paren = m[4] >> 2 | static_cast<uint64_t>(p[64] == kHead[2]) << 62 |
                    static_cast<uint64_t>(p[65] == kHead[2]) << 63;
-  *special = m[1] | (m[2] & star & paren);
+  classes[1] = m[1] | (m[2] & star & paren);
+  classes[2] = 0;
 }
 
 void ListTint::reset() {

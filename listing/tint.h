@@ -12,8 +12,8 @@
 constexpr size_t kPieceMax = 4096;
 
 // Classes of bytes for the reader: 0, newlines; 1, zero bytes and the backslashes that begin
-// "\\*(", where a marker may start.
-void listing_classify(const char *p, uint64_t *lines, uint64_t *special);
+// "\\*(", where a marker may start; 2, none.
+void listing_classify(const char *p, uint64_t (&classes)[Block::kClasses]);
 
 // A piece of input, with where its zero bytes and marker heads stand: bit offset + i of special
 // (64 to a word, from the lowest) is set when byte i is one of them.

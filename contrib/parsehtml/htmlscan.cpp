@@ -17,7 +17,7 @@ struct Keyword {
   bool need_gt;  // the byte after the word must be '>' (only one-letter words have it)
   State state;
 };
-const Keyword kKeywords[] = {
+constexpr Keyword kKeywords[] = {
     {"html", 4, false, State::HTML},
     {"body", 4, false, State::BODY},
     {"title", 5, false, State::TITLE},
@@ -52,37 +52,49 @@ const Keyword kKeywords[] = {
     {"pre", 3, false, State::PRE},
 };
 
-// A keyword as one test of the eight bytes at a name, each ORed with 0x20: those under mask
-// must be the word's. Tried only for names that begin with the word's letter: 24% less time on
-// real pages than a test of every keyword (21 pairs into dd, with and without). The same test
-// tells, near a block's end, whether a name's outcome waits for bytes not yet read.
+// A keyword as one test of the eight bytes at a name: those under mask, each ORed with 0x20, must
+// be the word's, and those under raw_mask must be raw_word (the '>' after a one-letter word).
+// The same test tells, near a block's end, whether a name's outcome waits for bytes not yet read.
 struct Probe {
-  uint64_t mask, word;
-  int len;  // bytes the test reads: the word's, and the '>' after a one-letter word
-  bool need_gt;
+  uint64_t mask, word, raw_mask, raw_word;
+  int len;  // bytes the test reads
   State state;
+  uint8_t next;  // the probe to try when this one fails (0: none)
 };
+// A name's first two bytes, ORed with 0x20, choose the keywords to test: the first whose five
+// low bits are these, then those chained after it, in table order (no two keywords begin with the
+// same two letters but "font" and "form"). The table stays in the first-level cache.
+constexpr size_t slot(unsigned first, unsigned second) {
+  return (first & 0x1f) << 5 | (second & 0x1f);
+}
 struct Probes {
-  std::array<uint8_t, 256> group;             // of each folded first byte; 0: no keyword
-  std::array<std::array<Probe, 8>, 16> list;  // a group's probes; len 0 ends it
+  std::array<Probe, 40> list;       // [0] matches no name
+  std::array<uint8_t, 256> starts;  // of a folded first byte: 1 when a keyword begins with it
+  std::array<uint8_t, 1024> first;  // by slot(): the probe to try
 };
-const Probes kProbes = [] {
+constexpr Probes kProbes = [] {
   Probes t{};
-  int groups = 0;
+  t.list[0] = Probe{0xff, 0, 0, 0, 0, IDLE, 0};  // no folded byte is zero
+  uint8_t n = 1;
   for (const Keyword &k : kKeywords) {
+    Probe &p = t.list[n];
+    p = Probe{0, 0, 0, 0, k.len + (k.need_gt ? 1 : 0), k.state, 0};
+    for (int j = 0; j < k.len; j++) {
+      p.mask |= 0xffULL << (8 * j);
+      p.word |= uint64_t{static_cast<unsigned char>(k.word[j])} << (8 * j);
+    }
+    if (k.need_gt) p.raw_mask = 0xffULL << 8, p.raw_word = uint64_t{'>'} << 8;
     auto first = static_cast<unsigned char>(k.word[0]);
-    if (!t.group[first]) t.group[first] = static_cast<uint8_t>(++groups);
-    auto &list = t.list[t.group[first]];
-    size_t n = 0;
-    while (list[n].len) n++;
-    unsigned char mask[8] = {}, word[8] = {};
-    for (int j = 0; j < k.len; j++) mask[j] = 0xff, word[j] = static_cast<unsigned char>(k.word[j]);
-    Probe &p = list[n];
-    memcpy(&p.mask, mask, 8);
-    memcpy(&p.word, word, 8);
-    p.len = k.len + (k.need_gt ? 1 : 0);
-    p.need_gt = k.need_gt;
-    p.state = k.state;
+    t.starts[first] = 1;
+    for (unsigned second = 0; second < 32; second++) {
+      // A one-letter word is tried after any byte, or only before the '>' it needs.
+      if (k.len > 1 && second != (static_cast<unsigned char>(k.word[1]) & 0x1fu)) continue;
+      if (k.need_gt && second != ('>' & 0x1f)) continue;
+      uint8_t *at = &t.first[slot(first, second)];
+      while (*at) at = &t.list[*at].next;
+      *at = n;
+    }
+    n++;
   }
   return t;
 }();
@@ -125,14 +137,6 @@ const Row kRows[] = {
     {State::BLOCKQUOTE, &kRowBlockquote, blockquote_clr},
 };
 
-// The rows of each state, in table order: at most two.
-using StateRows = std::array<std::array<const Row *, 2>, kStates>;
-const StateRows kRowsOf = [] {
-  StateRows t{};
-  for (const Row &r : kRows) (t[r.state][0] ? t[r.state][1] : t[r.state][0]) = &r;
-  return t;
-}();
-
 }  // namespace
 
 HtmlColors html_default_colors() {
@@ -152,12 +156,13 @@ HtmlColors html_colors_from_args(char *const *argv) {
   return c;
 }
 
-void html_classify(const char *p, uint64_t *text, uint64_t *tag) {
-  static constexpr char kBytes[] = {'<', '>', '\n', '\x1e'};
+void html_classify(const char *p, uint64_t (&classes)[Block::kClasses]) {
+  static constexpr char kBytes[] = {'<', '>', '\x1e', '\n'};
   uint64_t m[4];
   byte_masks(p, kBytes, m);
-  *text = m[0] | m[1] | m[2];
-  *tag = m[1] | m[2] | m[3];
+  classes[0] = m[0] | m[1];
+  classes[1] = m[1] | m[2];
+  classes[2] = m[3];
 }
 
 void HtmlScanner::reset() {
@@ -166,7 +171,8 @@ void HtmlScanner::reset() {
   base_ = 0;
   line = 1;
   column = 0;
-  line_start_ = 0;
+  block_line_ = 1;
+  block_line_start_ = 0;
   end = 0;
   sline = 1, scolumn = 0;
   pre_sline = 1, pre_scolumn = 0;
@@ -176,8 +182,23 @@ void HtmlScanner::reset() {
   href_ = -1;
 }
 
-void HtmlScanner::run(BlockReader &in, const HtmlColors &colors, OutBuf &out, OutBuf &err) {
+void HtmlScanner::bind(const HtmlColors &colors) {
   colors_ = colors;
+  for (int &n : plain_count_) n = 0;
+  for (const Row &r : kRows)
+    plain_[r.state][plain_count_[r.state]++] = BoundFmt(*r.fmt, {colors[r.clr]});
+  row_a_ = BoundFmt(kRowA, {colors[a_clr]});
+  row_link_ = BoundFmt(kRowLink, {colors[link_clr]});
+  row_url_ = BoundFmt(kRowUrl, {colors[url_clr]});
+  row_url_link_ = BoundFmt(kRowUrlLink, {colors[a_clr]});
+  row_pre_open_ = BoundFmt(kRowPreOpen, {colors[pre_clr], colors[bgc_clr]});
+  row_pre_block_ = BoundFmt(kRowPreBlock, {colors[pre_clr]});
+  row_pre_rest_ = BoundFmt(kRowPreRest, {colors[fgc_clr], colors[bgc_clr]});
+  row_cmnt_ = BoundFmt(kRowCmnt, {colors[cmnt_clr]});
+}
+
+void HtmlScanner::run(BlockReader &in, const HtmlColors &colors, OutBuf &out, OutBuf &err) {
+  bind(colors);
   out_ = &out;
   err_ = &err;
   out.format(kOpening, colors[bgc_clr], colors[fgc_clr]);
@@ -200,116 +221,144 @@ size_t HtmlScanner::feed(const Block &b) {
   d_ = b.data;
   n_ = b.size;
   last_ = b.last;
-  const uint64_t *text = b.bits[0], *tag = b.bits[1];
+  brackets_ = b.bits[0];
+  ends_ = b.bits[1];
+  newlines_ = b.bits[2];
+  size_t words = (n_ + 63) / 64;
+  int64_t l = block_line_, start = block_line_start_;
+  for (size_t w = 0; w < words; w++) {
+    lines_[w] = l;
+    starts_[w] = start;
+    uint64_t m = newlines_[w];
+    if (w * 64 + 64 > n_) m &= (1ULL << (n_ % 64)) - 1;
+    l += popcount(m);
+    if (m) start = base_ + static_cast<int64_t>(w * 64 + 64 - __builtin_clzll(m));
+  }
+  lines_[words] = l;
+  starts_[words] = start;
   bcnt = 0;
   if (href_ >= 0) href_lookahead(0);
-  // A tag is taken in one turn of the loop where it can be, its '<', name and '>' in turn (7%
-  // less time on real pages than a turn for each, make bench's pairs). Between them only the
-  // bytes that can matter stop the walk, and no newline is skipped: outside a tag '<', '>' or a
-  // newline; past its name, '>' or a newline, for a '<' there only counts.
   while (bcnt < n_) {
     if (state == CMNT) {
       // Only "-->" matters, found at its last byte: '>' or 0x1e (as a carriage return is '-').
       // Its first two bytes may lie in the block before, whose last bytes stand before d_.
-      bcnt = find_bit(tag, bcnt, n_);
+      bcnt = find_bit(ends_, bcnt, n_);
       if (bcnt >= n_) break;
-      if (d_[bcnt] == '\n') {
-        newline(bcnt++);
-      } else if (cmp(d_ + bcnt - 2, "-->", 3)) {
-        column = column_of(bcnt) - 2;
-        out_->format(kRowCmnt, start_line_.of(sline), scolumn, end_line_.of(line), column + 3,
-                     colors_[cmnt_clr]);
+      if (cmp(d_ + bcnt - 2, "-->", 3)) {
+        locate(bcnt);
+        column -= 2;
+        out_->format(row_cmnt_, start_line_.of(sline), scolumn, end_line_.of(line), column + 3);
         state = IDLE;
-        inbracket += 2;  // the dashes; the tag goes on to the next '>', which may be this byte
+        inbracket = 2;  // the tag goes on to the next '>', which may be this byte
       } else {
         bcnt++;
       }
       continue;
     }
-    if (inbracket == 0) {
-      bcnt = find_bit(text, bcnt, n_);
-      if (bcnt >= n_) break;
-      if (d_[bcnt] == '\n') {
-        newline(bcnt++);
-        continue;
-      }
-      column = column_of(bcnt);
-      if (d_[bcnt] == '>') {
-        close_tag();
-        bcnt++;
-        continue;
-      }
-      inbracket = 1;
-      if (++bcnt >= n_) break;
-    }
     if (inbracket == 1) {
       // The name's first byte; newlines before it are passed over.
       char ch = d_[bcnt];
       if (ch == '\n') {
-        newline(bcnt++);
+        bcnt++;
         continue;
       }
-      column = column_of(bcnt);
       if (ch == '>') {
+        locate(bcnt);
         close_tag();
         bcnt++;
         continue;
       }
       if (ch != '<' && !tag_name()) break;  // the rest of the name is still to come
       inbracket = 2;
-      if (++bcnt >= n_) break;
-      if (state == CMNT) continue;
-    }
-    size_t next = find_bit(tag, bcnt, n_);
-    while (next < n_ && d_[next] == '\x1e') next = find_bit(tag, next + 1, n_);
-    inbracket += static_cast<int64_t>(next - bcnt);
-    bcnt = next;
-    if (bcnt >= n_) break;
-    if (d_[bcnt] == '\n') {
-      newline(bcnt++);
+      bcnt++;
       continue;
     }
-    column = column_of(bcnt);
-    close_tag();
-    bcnt++;
+    if (!brackets()) break;
   }
-  base_ += static_cast<int64_t>(bcnt < n_ ? bcnt : n_);
-  return bcnt;
+  size_t left = bcnt < n_ ? bcnt : n_;
+  locate(left);
+  base_ += static_cast<int64_t>(left);
+  block_line_ = line;
+  block_line_start_ = base_ - column + 1;
+  return left;
+}
+
+bool HtmlScanner::brackets() {
+  // A tag is taken in one turn of the loop where it can be: its '<', its name, and on to its
+  // '>', between which only brackets stop the walk, a word of bits at a time; lines are not
+  // met but counted where a tag needs them.
+  size_t w = bcnt / 64;
+  uint64_t m = brackets_[w] & (~0ULL << (bcnt % 64));
+  for (;;) {
+    while (!m) {
+      if (++w * 64 >= n_) {
+        bcnt = n_;
+        return true;
+      }
+      m = brackets_[w];
+    }
+    size_t at = w * 64 + static_cast<size_t>(__builtin_ctzll(m));
+    if (at >= n_) {
+      bcnt = n_;
+      return true;
+    }
+    m &= m - 1;
+    if (d_[at] == '>') {
+      if (state == IDLE && inbracket) {  // a tag with no rows: its place is never needed
+        end = 0;
+        inbracket = 0;
+        continue;
+      }
+      locate(at);
+      close_tag();
+      continue;
+    }
+    if (inbracket) continue;  // a '<' inside a tag only counts as one of its bytes
+    inbracket = 1;
+    bcnt = at + 1;
+    if (bcnt >= n_) return true;
+    char ch = d_[bcnt];
+    if (ch == '\n' || ch == '<' || ch == '>') return true;  // the name waits, or is none
+    if (!tag_name()) return false;
+    inbracket = 2;
+    if (++bcnt >= n_ || state == CMNT) return true;
+    w = bcnt / 64;
+    m = brackets_[w] & (~0ULL << (bcnt % 64));
+  }
 }
 
 bool HtmlScanner::tag_name() {
-  size_t at = bcnt;
-  int closing = d_[at] == '/';  // the byte after the '/' is consumed here, not visited again
-  at += static_cast<size_t>(closing);
+  size_t at = bcnt + (d_[bcnt] == '/');  // the byte after a '/' is consumed here, not visited again
   // The eight bytes from the name on; past the block they read as zero, which matches no
   // keyword byte: as at the end of the input, or as bytes still to come.
   uint64_t bytes;
   memcpy(&bytes, d_ + at, 8);
   uint64_t folded = bytes | 0x2020202020202020ULL;
   size_t have = last_ ? 8 : at < n_ ? n_ - at : 0;  // bytes known
-  if (have == 0) return false;
+  if (have < 2 && (have == 0 || kProbes.starts[folded & 0xff])) return false;
+  uint64_t known = have >= 8 ? ~0ULL : (1ULL << (8 * have)) - 1;
   State found = state;
   // No name matches two keywords, so the first that matches is the one. A test that stops at
   // its first unequal byte would only need a byte not yet read when all before it are equal.
-  if (int g = kProbes.group[static_cast<unsigned char>(folded)]) {
-    uint64_t known = have >= 8 ? ~0ULL : (1ULL << (8 * have)) - 1;
-    for (const Probe &k : kProbes.list[g]) {
-      if (!k.len) break;
-      if (static_cast<size_t>(k.len) > have && (folded & k.mask & known) == (k.word & known))
-        return false;
-      if ((folded & k.mask) == k.word && (!k.need_gt || d_[at + 1] == '>')) {
-        found = k.state;
-        break;
-      }
-    }
+  const Probe *k = &kProbes.list[kProbes.first[slot(folded & 0xff, folded >> 8 & 0xff)]];
+  for (;; k = &kProbes.list[k->next]) {
+    if (static_cast<size_t>(k->len) > have && (folded & k->mask & known) == (k->word & known) &&
+        (bytes & k->raw_mask & known) == (k->raw_word & known))
+      return false;
+    bool hit = ((folded & k->mask) == k->word) & ((bytes & k->raw_mask) == k->raw_word);
+    found = hit ? k->state : found;
+    if (hit || !k->next) break;
   }
-  if (closing) {
-    end = 1;
-    if (at < n_ && d_[at] == '\n') newline(at);
-  }
+  end = at != bcnt;
   bcnt = at;
-  column = column_of(bcnt);
   state = found;
+  if (state == IDLE) return true;  // no rows to place
+  if (d_[at] == '\n') {            // only after a '/': newlines before a name are passed over
+    locate(at + 1);
+    column = 0;
+  } else {
+    locate(at);
+  }
   if (state == PRE && end == 0) {
     pre_sline = line;
     pre_scolumn = column - 1;
@@ -348,38 +397,38 @@ void HtmlScanner::href_lookahead(size_t p) {
 
 void HtmlScanner::close_tag() {
   if (inbracket == 0) syntax();
-  for (const Row *r : kRowsOf[state])
-    if (r)
-      out_->format(*r->fmt, start_line_.of(sline), scolumn, end_line_.of(line), column + 1,
-                   colors_[r->clr]);
+  if (plain_count_[state] || state == PRE || state == A) rows();
+  end = 0;
+  inbracket = 0;
+  state = IDLE;
+}
+
+void HtmlScanner::rows() {
+  for (int r = 0; r < plain_count_[state]; r++)
+    out_->format(plain_[state][r], start_line_.of(sline), scolumn, end_line_.of(line), column + 1);
   if (state == PRE) {
     if (end == 0) {
-      out_->format(kRowPreOpen, end_line_.of(line), column + 2, colors_[pre_clr], colors_[bgc_clr]);
+      out_->format(row_pre_open_, end_line_.of(line), column + 2);
     } else {
-      out_->format(kRowPreBlock, start_line_.of(pre_sline), pre_scolumn, end_line_.of(line),
-                   column + 1, colors_[pre_clr]);
-      out_->format(kRowPreRest, end_line_.of(line), column + 2, colors_[fgc_clr], colors_[bgc_clr]);
+      out_->format(row_pre_block_, start_line_.of(pre_sline), pre_scolumn, end_line_.of(line),
+                   column + 1);
+      out_->format(row_pre_rest_, end_line_.of(line), column + 2);
     }
   } else if (state == A) {
     if (end == 0) {
       int64_t a_end = lnk_sline != 0 ? scolumn + 3 : column + 1;
-      out_->format(kRowA, start_line_.of(sline), scolumn, end_line_.of(line), a_end,
-                   colors_[a_clr]);
+      out_->format(row_a_, start_line_.of(sline), scolumn, end_line_.of(line), a_end);
       url_sline = line;
       url_scolumn = column;
     } else {
       if (lnk_sline != 0)
-        out_->format(kRowLink, start_line_.of(lnk_sline), lnk_scolumn + 1, end_line_.of(line),
-                     url_scolumn, colors_[link_clr]);
-      out_->format(kRowUrl, start_line_.of(url_sline), url_scolumn + 1, end_line_.of(line),
-                   column - 3, colors_[url_clr]);
-      out_->format(kRowUrlLink, start_line_.of(line), column - 3, end_line_.of(line), column + 1,
-                   colors_[a_clr]);
+        out_->format(row_link_, start_line_.of(lnk_sline), lnk_scolumn + 1, end_line_.of(line),
+                     url_scolumn);
+      out_->format(row_url_, start_line_.of(url_sline), url_scolumn + 1, end_line_.of(line),
+                   column - 3);
+      out_->format(row_url_link_, start_line_.of(line), column - 3, end_line_.of(line), column + 1);
     }
   }
-  end = 0;
-  inbracket = 0;
-  state = IDLE;
 }
 
 void HtmlScanner::syntax() {

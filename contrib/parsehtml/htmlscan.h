@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "blockreader.h"
+#include "bytescan.h"
 #include "outbuf.h"
 
 // The 36 colors of the editor's color pragma, in the order of the command-line arguments.
@@ -104,9 +105,9 @@ enum State {
   kStates
 };
 
-// Classes of bytes for the reader: 0, what ends a run of text ('<', '>', newline); 1, what
-// ends a run inside a tag or a comment ('>', newline, and 0x1e, which ORed with 0x20 is '>').
-void html_classify(const char *p, uint64_t *text, uint64_t *tag);
+// Classes of bytes for the reader: 0, the tags' brackets ('<' and '>'); 1, what may end a
+// comment ('>', and 0x1e, which ORed with 0x20 is '>'); 2, newlines.
+void html_classify(const char *p, uint64_t (&classes)[Block::kClasses]);
 
 // One run of the tag scanner over an input read a block at a time; a new object (or reset())
 // per file. Its words are those of the byte loop; a block ends anywhere, even inside a tag name,
@@ -126,6 +127,9 @@ class HtmlScanner {
  private:
   // Handles a block; returns the index of the first byte left for the next one.
   size_t feed(const Block &b);
+  // The brackets from bcnt on, outside a tag or inside one past its name, until the block ends
+  // or another step must follow; false when the rest waits for the next block.
+  bool brackets();
   // The tag-name step at bcnt; false, changing nothing, while its outcome depends on bytes not
   // read yet. On a closing tag bcnt moves to the byte after the '/'.
   bool tag_name();
@@ -133,20 +137,37 @@ class HtmlScanner {
   void href_lookahead(size_t p);
   void close_tag();  // at a tag's '>': its rows by its state, then outside again
   void syntax();
-  void newline(size_t i) {
-    line++;
-    line_start_ = base_ + static_cast<int64_t>(i) + 1;
+  // Sets line and column to those of the byte at index i of the block.
+  void locate(size_t i) {
+    size_t w = i / 64;
+    uint64_t before = newlines_[w] & ((1ULL << (i % 64)) - 1);
+    line = lines_[w] + popcount(before);
+    int64_t start =
+        before ? base_ + static_cast<int64_t>(w * 64 + 64 - __builtin_clzll(before)) : starts_[w];
+    column = base_ + static_cast<int64_t>(i) - start + 1;
   }
-  int64_t column_of(size_t i) const { return base_ + static_cast<int64_t>(i) - line_start_ + 1; }
+
+  // Writes the rows of a tag's '>' by its state.
+  void rows();
+  // Binds this run's colors to the rows.
+  void bind(const HtmlColors &colors);
 
   HtmlColors colors_;
+  BoundFmt plain_[kStates][2];  // a state's plain rows, in table order
+  int plain_count_[kStates];
+  BoundFmt row_a_, row_link_, row_url_, row_url_link_, row_pre_open_, row_pre_block_, row_pre_rest_,
+      row_cmnt_;
   OutBuf *out_;
   OutBuf *err_;
   const char *d_ = nullptr;  // the block being handled
   size_t n_ = 0;
   bool last_ = false;
-  int64_t base_;        // bytes before the block
-  int64_t line_start_;  // input offset of the current line's first byte
+  const uint64_t *brackets_ = nullptr, *ends_ = nullptr, *newlines_ = nullptr;  // its classes
+  int64_t base_;  // bytes before the block
+  // Lines are counted from the newlines' bits, not met one by one: at each 64 bytes of the
+  // block, the line and the input offset of its first byte; at the block's start, these two.
+  int64_t lines_[BlockReader::kBlock / 64 + 1], starts_[BlockReader::kBlock / 64 + 1];
+  int64_t block_line_, block_line_start_;
 
   State state;
   size_t bcnt;  // index in the block of the byte being handled
@@ -156,7 +177,7 @@ class HtmlScanner {
   int64_t pre_sline, pre_scolumn;
   int64_t lnk_sline, lnk_scolumn;
   int64_t url_sline, url_scolumn;
-  int64_t inbracket;  // bytes seen since the last '<'; 0 outside a tag
+  int64_t inbracket;  // 0 outside a tag; 1 after its '<', before its name; 2 past its name
   int href_;          // letters of "href" found so far by a look-ahead that waits for bytes, or -1
   Digits start_line_, end_line_;  // of a row's first line and of its last
 };
