@@ -71,28 +71,6 @@ class BoundFmt {
   bool compact_ = false;  // every run and the tail fit their moves
 };
 
-// The digits of a number that rows repeat (their line), converted when it changes and copied for
-// a "%d": 6% less time for html on real pages, as most rows name their line twice and a line's
-// rows all name it; nothing measurable for listtint, whose real listings have few rows a line
-// (21 pairs into dd, with and without, after the block reader).
-class Digits {
- public:
-  // These digits, now those of v; the same object for every call, so keep one per argument.
-  const Digits &of(int64_t v) {
-    if (v != value_) {
-      value_ = v;
-      len_ = static_cast<int>(std::to_chars(text_, text_ + 20, v).ptr - text_);
-    }
-    return *this;
-  }
-  operator std::string_view() const { return std::string_view(text_, static_cast<size_t>(len_)); }
-
- private:
-  int64_t value_ = 0;
-  int len_ = 1;
-  char text_[20] = {'0'};
-};
-
 // The digits of 0..999, each in four bytes: the number's digits, then zeros, the last byte their
 // count; and each as three digits with leading zeros.
 struct SmallNumbers {
@@ -110,6 +88,45 @@ inline constexpr SmallNumbers kSmallNumbers = [] {
   }
   return t;
 }();
+
+// Writes the digits of v at w, which has room for any number (20 bytes), and returns their end:
+// below a million by table, with four-byte moves and no test of each digit.
+inline char *put_number(char *w, int64_t v) {
+  if (static_cast<uint64_t>(v) < 1000) {
+    memcpy(w, kSmallNumbers.text[v], 4);
+    return w + kSmallNumbers.text[v][3];
+  }
+  if (static_cast<uint64_t>(v) < 1000000) {
+    int64_t high = v / 1000;
+    memcpy(w, kSmallNumbers.text[high], 4);
+    w += kSmallNumbers.text[high][3];
+    memcpy(w, kSmallNumbers.padded[v - high * 1000], 4);
+    return w + 3;
+  }
+  return std::to_chars(w, w + 20, v).ptr;
+}
+
+// The digits of a number that rows repeat (their line), converted when it changes and copied for
+// a "%d": 6% less time for html on real pages, as most rows name their line twice and a line's
+// rows all name it; nothing measurable for listtint, whose real listings have few rows a line
+// (21 pairs into dd, with and without, after the block reader).
+class Digits {
+ public:
+  // These digits, now those of v; the same object for every call, so keep one per argument.
+  const Digits &of(int64_t v) {
+    if (v != value_) {
+      value_ = v;
+      len_ = static_cast<int>(put_number(text_, v) - text_);
+    }
+    return *this;
+  }
+  operator std::string_view() const { return std::string_view(text_, static_cast<size_t>(len_)); }
+
+ private:
+  int64_t value_ = 0;
+  int len_ = 1;
+  char text_[20] = {'0'};
+};
 
 // Collects output and hands it to a descriptor in large writes, or keeps it in memory.
 class OutBuf {
@@ -189,7 +206,7 @@ class OutBuf {
   template <class T>
   static char *arg(char *w, const T &v) {
     if constexpr (std::is_integral_v<T> && std::is_signed_v<T> && sizeof(T) <= 8) {
-      return number(w, v);
+      return put_number(w, v);
     } else if constexpr (std::is_integral_v<T>) {
       return std::to_chars(w, w + 20, v).ptr;
     } else if constexpr (std::is_same_v<T, Digits>) {
@@ -201,22 +218,6 @@ class OutBuf {
       if (!s.empty()) memcpy(w, s.data(), s.size());
       return w + s.size();
     }
-  }
-  // The digits of v at w, which has room for any number: below a million by table, with four-byte
-  // moves and no test of each digit.
-  static char *number(char *w, int64_t v) {
-    if (static_cast<uint64_t>(v) < 1000) {
-      memcpy(w, kSmallNumbers.text[v], 4);
-      return w + kSmallNumbers.text[v][3];
-    }
-    if (static_cast<uint64_t>(v) < 1000000) {
-      int64_t high = v / 1000;
-      memcpy(w, kSmallNumbers.text[high], 4);
-      w += kSmallNumbers.text[high][3];
-      memcpy(w, kSmallNumbers.padded[v - high * 1000], 4);
-      return w + 3;
-    }
-    return std::to_chars(w, w + 20, v).ptr;
   }
   // The length of v's text, put at w (which has room for any number).
   template <class T>
