@@ -106,28 +106,6 @@ inline char *put_number(char *w, int64_t v) {
   return std::to_chars(w, w + 20, v).ptr;
 }
 
-// The digits of a number that rows repeat (their line), converted when it changes and copied for
-// a "%d": 6% less time for html on real pages, as most rows name their line twice and a line's
-// rows all name it; nothing measurable for listtint, whose real listings have few rows a line
-// (21 pairs into dd, with and without, after the block reader).
-class Digits {
- public:
-  // These digits, now those of v; the same object for every call, so keep one per argument.
-  const Digits &of(int64_t v) {
-    if (v != value_) {
-      value_ = v;
-      len_ = static_cast<int>(put_number(text_, v) - text_);
-    }
-    return *this;
-  }
-  operator std::string_view() const { return std::string_view(text_, static_cast<size_t>(len_)); }
-
- private:
-  int64_t value_ = 0;
-  int len_ = 1;
-  char text_[20] = {'0'};
-};
-
 // Collects output and hands it to a descriptor in large writes, or keeps it in memory.
 class OutBuf {
  public:
@@ -143,7 +121,7 @@ class OutBuf {
     memcpy(w, s.data(), s.size());
     len_ += s.size();
   }
-  // Appends fmt with its conversions replaced by args in order: integers or Digits for "%d",
+  // Appends fmt with its conversions replaced by args in order: integers for "%d",
   // texts (std::string_view, or a zero-terminated char pointer) for "%s". A conversion with no
   // argument writes nothing, an argument with no conversion is dropped.
   template <class... Args>
@@ -169,6 +147,7 @@ class OutBuf {
   // Appends a row of f with these numbers; they must be as many as its "%d" conversions.
   template <class... Nums>
   void format(const BoundFmt &f, const Nums &...nums) {
+    static_assert((std::is_integral_v<Nums> && ...), "numbers only");
     size_t need = BoundFmt::kTail + (BoundFmt::kRun + 20) * sizeof...(Nums);
     if (!f.compact_) need += f.fmt_ ? static_cast<size_t>(f.fmt_->size_) : 0;
     for (int k = 0; !f.compact_ && k < f.ntext_; k++) need += f.texts_[k].size();
@@ -182,7 +161,10 @@ class OutBuf {
     } else if (f.fmt_) {
       Arg list[Fmt::kMaxConv + 1];
       int n = 0;
-      ((list[n].text = std::string_view(list[n].digits, text_of(list[n].digits, nums)), n++), ...);
+      ((list[n].text = std::string_view(
+            list[n].digits, static_cast<size_t>(arg(list[n].digits, nums) - list[n].digits)),
+        n++),
+       ...);
       for (int k = 0; k < f.ntext_ && n < Fmt::kMaxConv; k++) list[n++].text = f.texts_[k];
       w = general(w, *f.fmt_, list, n);
     }
@@ -198,7 +180,7 @@ class OutBuf {
  private:
   template <class T>
   static size_t bound(const T &v) {
-    if constexpr (std::is_integral_v<T> || std::is_same_v<T, Digits>)
+    if constexpr (std::is_integral_v<T>)
       return 20;
     else
       return std::string_view(v).size();
@@ -209,25 +191,10 @@ class OutBuf {
       return put_number(w, v);
     } else if constexpr (std::is_integral_v<T>) {
       return std::to_chars(w, w + 20, v).ptr;
-    } else if constexpr (std::is_same_v<T, Digits>) {
-      std::string_view digits = v;
-      memcpy(w, digits.data(), 20);  // the room is that of any number
-      return w + digits.size();
     } else {
       std::string_view s(v);
       if (!s.empty()) memcpy(w, s.data(), s.size());
       return w + s.size();
-    }
-  }
-  // The length of v's text, put at w (which has room for any number).
-  template <class T>
-  static size_t text_of(char *w, const T &v) {
-    if constexpr (std::is_same_v<T, Digits>) {
-      std::string_view digits = v;
-      memcpy(w, digits.data(), digits.size());
-      return digits.size();
-    } else {
-      return static_cast<size_t>(arg(w, v) - w);
     }
   }
   // An argument as its text, for the general path: one copy of the code for every argument list.
@@ -238,7 +205,7 @@ class OutBuf {
       if constexpr (std::is_integral_v<T>)
         text = std::string_view(digits, static_cast<size_t>(arg(digits, v) - digits));
       else
-        text = v;  // a Digits too
+        text = v;
     }
     Arg(const Arg &) = delete;
     char digits[20];

@@ -124,18 +124,17 @@ void ListTint::passes(const Piece &p, size_t n, size_t first, OutBuf &out) {
   full_ = words_ == kWords ? 0 : ~0ULL << words_;
 
   int start, end;  // columns of the area being written
-  const Digits &line = line_.of(lineno_);
   while (take(kKeywordOpen, &start) && take(kKeywordClose, &end))
-    out.format(kKeyword, line, start, line, end);
+    out.format(kKeyword, lineno_, start, lineno_, end);
   while (take(kCommentOpen, &start)) {
     start -= 3;
     if (!take(kCommentClose, &end)) {
       save_start(start);
       break;
     }
-    out.format(kComment, line, start, line, end);
+    out.format(kComment, lineno_, start, lineno_, end);
   }
-  while (take(kCommentClose, &end)) out.format(kCommentEnd, saved_.view(), line, end);
+  while (take(kCommentClose, &end)) out.format(kCommentEnd, saved_.view(), lineno_, end);
 }
 
 inline bool ListTint::take(Kind kind, int *col) {

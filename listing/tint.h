@@ -92,7 +92,6 @@ class ListTint {
   int words_ = 0;           // words of the piece
 
   int64_t lineno_;  // line counter; 64 bits so that no input can overflow it
-  Digits line_;     // of lineno_, for the rows of a piece
   OutBuf saved_;    // "[line,column]" of the last comment opener left open, or nothing
 };
 

@@ -247,7 +247,7 @@ size_t HtmlScanner::feed(const Block &b) {
       if (cmp(d_ + bcnt - 2, "-->", 3)) {
         locate(bcnt);
         column -= 2;
-        out_->format(row_cmnt_, start_line_.of(sline), scolumn, end_line_.of(line), column + 3);
+        out_->format(row_cmnt_, sline, scolumn, line, column + 3);
         state = IDLE;
         inbracket = 2;  // the tag goes on to the next '>', which may be this byte
       } else {
@@ -405,28 +405,24 @@ void HtmlScanner::close_tag() {
 
 void HtmlScanner::rows() {
   for (int r = 0; r < plain_count_[state]; r++)
-    out_->format(plain_[state][r], start_line_.of(sline), scolumn, end_line_.of(line), column + 1);
+    out_->format(plain_[state][r], sline, scolumn, line, column + 1);
   if (state == PRE) {
     if (end == 0) {
-      out_->format(row_pre_open_, end_line_.of(line), column + 2);
+      out_->format(row_pre_open_, line, column + 2);
     } else {
-      out_->format(row_pre_block_, start_line_.of(pre_sline), pre_scolumn, end_line_.of(line),
-                   column + 1);
-      out_->format(row_pre_rest_, end_line_.of(line), column + 2);
+      out_->format(row_pre_block_, pre_sline, pre_scolumn, line, column + 1);
+      out_->format(row_pre_rest_, line, column + 2);
     }
   } else if (state == A) {
     if (end == 0) {
       int64_t a_end = lnk_sline != 0 ? scolumn + 3 : column + 1;
-      out_->format(row_a_, start_line_.of(sline), scolumn, end_line_.of(line), a_end);
+      out_->format(row_a_, sline, scolumn, line, a_end);
       url_sline = line;
       url_scolumn = column;
     } else {
-      if (lnk_sline != 0)
-        out_->format(row_link_, start_line_.of(lnk_sline), lnk_scolumn + 1, end_line_.of(line),
-                     url_scolumn);
-      out_->format(row_url_, start_line_.of(url_sline), url_scolumn + 1, end_line_.of(line),
-                   column - 3);
-      out_->format(row_url_link_, start_line_.of(line), column - 3, end_line_.of(line), column + 1);
+      if (lnk_sline != 0) out_->format(row_link_, lnk_sline, lnk_scolumn + 1, line, url_scolumn);
+      out_->format(row_url_, url_sline, url_scolumn + 1, line, column - 3);
+      out_->format(row_url_link_, line, column - 3, line, column + 1);
     }
   }
 }

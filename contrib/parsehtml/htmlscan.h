@@ -179,7 +179,6 @@ class HtmlScanner {
   int64_t url_sline, url_scolumn;
   int64_t inbracket;  // 0 outside a tag; 1 after its '<', before its name; 2 past its name
   int href_;          // letters of "href" found so far by a look-ahead that waits for bytes, or -1
-  Digits start_line_, end_line_;  // of a row's first line and of its last
 };
 
 #endif
