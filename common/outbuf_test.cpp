@@ -58,6 +58,32 @@ TEST(OutBuf, FormatsNumbersAndTexts) {
                          run + "t" + run + "12");
 }
 
+TEST(OutBuf, BoundFormatsWriteWhatTheirFormatWould) {
+  const Fmt row("[%d,%d],[%d,%d]ca %s \"\" # P     \n"), pre("[%d,%d],$ca %s %s # PRE  \n");
+  const Fmt long_run("at the line %d: %s\n"), text_first("%s=%d;"), holes("<%d|%d|%s|%s>");
+  std::string wide(100, 'x');  // longer than the tail's one move
+  struct Case {
+    BoundFmt fmt;
+    std::string want;
+  };
+  const Case cases[] = {
+      {BoundFmt(row, {"cyan"}), "[1,0],[1000000,-3]ca cyan \"\" # P     \n"},
+      {BoundFmt(pre, {"white", "black"}), "[1,0],$ca white black # PRE  \n"},
+      {BoundFmt(row, {wide}), "[1,0],[1000000,-3]ca " + wide + " \"\" # P     \n"},
+      {BoundFmt(long_run, {"t"}), "at the line 1: t\n"},
+      {BoundFmt(text_first, {"k"}), "k=1;"},
+      {BoundFmt(holes, {"a"}), "<1|0|a|>"},
+  };
+  for (const Case &c : cases) {
+    OutBuf b;
+    b.format(c.fmt, 1, 0LL, int64_t{1000000}, -3);  // numbers past the format's are dropped
+    EXPECT_EQ(b.str(), c.want);
+  }
+  OutBuf b;
+  b.format(BoundFmt(Fmt("[%d]"), {}), LLONG_MIN);
+  EXPECT_EQ(b.str(), "[-9223372036854775808]");
+}
+
 TEST(OutBuf, LongFormatsAndTextsAreCopiedWhole) {
   // Literal runs longer than a one-move copy, a format too long to keep a copy of, and a text
   // argument longer than the whole buffer of a descriptor.
