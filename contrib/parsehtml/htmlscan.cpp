@@ -185,7 +185,6 @@ void HtmlScanner::reset() {
 }
 
 void HtmlScanner::bind(const HtmlColors &colors) {
-  colors_ = colors;
   for (int &n : plain_count_) n = 0;
   for (const Row &r : kRows)
     plain_[r.state][plain_count_[r.state]++] = BoundFmt(*r.fmt, {colors[r.clr]});
@@ -287,8 +286,8 @@ size_t HtmlScanner::feed(const Block &b) {
 
 bool HtmlScanner::brackets() {
   // A tag is taken in one turn of the loop where it can be: its '<', its name, and on to its
-  // '>', between which only brackets stop the walk, a word of bits at a time; lines are not
-  // met but counted where a tag needs them.
+  // '>', between which only brackets stop the walk, a word of bits at a time. Newlines do not
+  // stop it: a tag's line and column are counted from their bits when its rows need them.
   size_t w = bcnt / 64;
   uint64_t m = brackets_[w] & (~0ULL << (bcnt % 64));
   for (;;) {

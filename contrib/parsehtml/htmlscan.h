@@ -152,7 +152,6 @@ class HtmlScanner {
   // Binds this run's colors to the rows.
   void bind(const HtmlColors &colors);
 
-  HtmlColors colors_;
   BoundFmt plain_[kStates][2];  // a state's plain rows, in table order
   int plain_count_[kStates];
   BoundFmt row_a_, row_link_, row_url_, row_url_link_, row_pre_open_, row_pre_block_, row_pre_rest_,
