@@ -51,4 +51,28 @@ inline size_t find_bit(const uint64_t *bits, size_t from, size_t to) {
   return at < to ? at : to;
 }
 
+// Bits set from index from up to, not including, to (from <= to), kept as for find_bit.
+inline size_t count_bits(const uint64_t *bits, size_t from, size_t to) {
+  size_t n = 0;
+  for (size_t w = from / 64; w * 64 < to; w++) {
+    uint64_t m = bits[w];
+    if (w == from / 64) m &= ~0ULL << (from % 64);
+    if (w * 64 + 64 > to) m &= (1ULL << (to % 64)) - 1;
+    n += static_cast<size_t>(popcount(m));
+  }
+  return n;
+}
+
+// Index of the last bit set at or after from and before to; to when there is none.
+inline size_t last_bit(const uint64_t *bits, size_t from, size_t to) {
+  if (from >= to) return to;
+  for (size_t w = (to - 1) / 64 + 1; w-- > from / 64;) {
+    uint64_t m = bits[w];
+    if (w == from / 64) m &= ~0ULL << (from % 64);
+    if (w * 64 + 64 > to) m &= (1ULL << (to % 64)) - 1;
+    if (m) return w * 64 + 63 - static_cast<size_t>(__builtin_clzll(m));
+  }
+  return to;
+}
+
 #endif

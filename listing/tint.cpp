@@ -66,8 +66,20 @@ void ListTint::run(BlockReader &in, OutBuf &out) {
 size_t ListTint::feed(const Block &b, OutBuf &out) {
   // A piece is a line with its newline, or kPieceMax bytes of a longer one, or the input's last
   // bytes; a shorter line that the block cuts waits for the next.
-  size_t start = 0;
+  size_t start = 0, special = find_bit(b.bits[1], 0, b.size);
   while (start < b.size) {
+    // Lines before the next zero byte or marker head hold no marker: they are counted, not cut
+    // into pieces, at most kPieceMax bytes of them at a time so that none is longer than one.
+    // 11% less time on real listings than a piece for every line (21 pairs into dd, with and
+    // without).
+    if (special < start) special = find_bit(b.bits[1], start, b.size);
+    size_t clear = std::min(special, start + kPieceMax);
+    size_t last = last_bit(b.bits[0], start, clear);
+    if (last < clear) {
+      lineno_ += static_cast<int64_t>(count_bits(b.bits[0], start, last + 1));
+      start = last + 1;
+      continue;
+    }
     size_t avail = b.size - start;
     size_t stop = start + (avail < kPieceMax ? avail : kPieceMax);
     size_t nl = find_bit(b.bits[0], start, stop);
