@@ -149,16 +149,22 @@ class OutBuf {
     len_ += static_cast<size_t>(w - start);
   }
 
-  // Appends a row of f with these numbers; they must be as many as its "%d" conversions.
+  // Appends a row of f with these numbers for its "%d" in order; as for format, a conversion
+  // with no number writes nothing, a number with no conversion is dropped.
   template <class... Nums>
   void format(const BoundFmt &f, const Nums &...nums) {
     static_assert(((std::is_integral_v<Nums> && std::is_signed_v<Nums>)&&...), "numbers only");
-    size_t need = BoundFmt::kTail + (BoundFmt::kRun + 20) * sizeof...(Nums);
-    if (!f.compact_) need += f.fmt_ ? static_cast<size_t>(f.fmt_->size_) : 0;
-    for (int k = 0; !f.compact_ && k < f.ntext_; k++) need += f.texts_[k].size();
+    bool moves = f.compact_ && f.nnum_ == int{sizeof...(Nums)};
+    size_t need = 20 * sizeof...(Nums);
+    if (moves) {
+      need += BoundFmt::kTail + BoundFmt::kRun * sizeof...(Nums);
+    } else {
+      need += f.fmt_ ? static_cast<size_t>(f.fmt_->size_) : 0;
+      for (int k = 0; k < f.ntext_; k++) need += f.texts_[k].size();
+    }
     char *w = need <= cap_ - len_ ? data_ + len_ : room(need), *start = w;
     if (!w) return;
-    if (f.compact_ && f.nnum_ == int{sizeof...(Nums)}) {
+    if (moves) {
       int k = 0;
       ((memcpy(w, f.run_[k], BoundFmt::kRun), w += f.run_len_[k++], w = arg(w, nums)), ...);
       memcpy(w, f.tail_, BoundFmt::kTail);

@@ -82,6 +82,19 @@ TEST(OutBuf, BoundFormatsWriteWhatTheirFormatWould) {
   OutBuf b;
   b.format(BoundFmt(Fmt("[%d]"), {}), LLONG_MIN);
   EXPECT_EQ(b.str(), "[-9223372036854775808]");
+  // Seven full runs and a long tail given no number, where the buffer has room for a tail only:
+  // the room asked is that of the text written.
+  std::string runs;
+  for (int k = 0; k < 7; k++) runs += "abcdefgh%d";
+  runs += "%s";
+  const Fmt seven(runs.c_str());
+  std::string tail(60, 't');
+  OutBuf end;
+  end.put(std::string(4096 - BoundFmt::kTail, '.'));
+  end.format(BoundFmt(seven, {tail}));
+  std::string letters;
+  for (int k = 0; k < 7; k++) letters += "abcdefgh";
+  EXPECT_EQ(end.str().substr(4096 - BoundFmt::kTail), letters + tail);
 }
 
 TEST(OutBuf, LongFormatsAndTextsAreCopiedWhole) {
