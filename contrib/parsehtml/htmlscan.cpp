@@ -285,9 +285,9 @@ size_t HtmlScanner::feed(const Block &b) {
 }
 
 bool HtmlScanner::brackets() {
-  // A tag is taken in one turn of the loop where it can be: its '<', its name, and on to its
-  // '>', between which only brackets stop the walk, a word of bits at a time. Newlines do not
-  // stop it: a tag's line and column are counted from their bits when its rows need them.
+  // Outside a tag, and past a tag's name, only '<' and '>' stop the walk, a word of bits at a
+  // time. Newlines do not: a tag's line and column are counted from their bits when its rows
+  // need them.
   size_t w = bcnt / 64;
   uint64_t m = brackets_[w] & (~0ULL << (bcnt % 64));
   for (;;) {
