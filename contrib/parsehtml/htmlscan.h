@@ -135,7 +135,7 @@ class HtmlScanner {
   bool tag_name();
   // Looks for "href" after blanks from index p of the block, if an anchor is waiting for it.
   void href_lookahead(size_t p);
-  void close_tag();  // at a tag's '>': its rows by its state, then outside again
+  void close_tag(size_t at);  // at the '>' at index at: its rows by the state, then outside again
   void syntax();
   // Sets line and column to those of the byte at index i of the block.
   void locate(size_t i) {
