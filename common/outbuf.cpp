@@ -23,13 +23,12 @@ OutBuf::OutBuf(int fd) : fd_(fd) {
 BoundFmt::BoundFmt(const Fmt &fmt, std::initializer_list<std::string_view> texts) : fmt_(&fmt) {
   for (std::string_view t : texts)
     if (ntext_ < Fmt::kMaxConv) texts_[ntext_++] = t;
+  const char *text = fmt.text_;
+  for (int i = 0; i < fmt.nconv_; i++) kind_[i] = text[fmt.run_at_[i + 1] - 1];  // 'd' or 's'
   // The conversions: numbers while the next text is not yet reached, then texts.
   int k = 0;
-  const char *text = fmt.text_;
-  auto conv = [&](int i) { return text[fmt.run_at_[i + 1] - 1]; };  // 'd' or 's'
-  for (int i = 0; i < fmt.nconv_; i++) kind_[i] = conv(i);
   compact_ = true;
-  for (; k < fmt.nconv_ && conv(k) == 'd'; k++) {
+  for (; k < fmt.nconv_ && kind_[k] == 'd'; k++) {
     run_len_[k] = fmt.run_len_[k];
     if (run_len_[k] > kRun)
       compact_ = false;
@@ -49,7 +48,7 @@ BoundFmt::BoundFmt(const Fmt &fmt, std::initializer_list<std::string_view> texts
   for (int t = 0; k <= fmt.nconv_; k++) {
     add(std::string_view(text + fmt.run_at_[k], static_cast<size_t>(fmt.run_len_[k])));
     if (k == fmt.nconv_) break;
-    if (conv(k) != 's') compact_ = false;  // a number after a text: no tail
+    if (kind_[k] != 's') compact_ = false;  // a number after a text: no tail
     add(t < ntext_ ? texts_[t++] : std::string_view());
   }
   tail_len_ = static_cast<int>(len);
