@@ -11,6 +11,13 @@ BlockReader::BlockReader(int fd, Classify classify) : fd_(fd), classify_(classif
 BlockReader::BlockReader(ReadFn read, void *context, Classify classify)
     : fd_(-1), read_(read), context_(context), classify_(classify) {}
 
+void BlockReader::restart() {
+  fill_ = 0;
+  eof_ = drained_ = false;
+  error_ = 0;
+  memset(buf_, 0, Block::kBack);  // nothing stands before the input
+}
+
 ssize_t BlockReader::read_more(char *buf, size_t n) {
   // No handler of the programs returns, so a read is never interrupted.
   return read_ ? read_(context_, buf, n) : read(fd_, buf, n);

@@ -43,6 +43,8 @@ class BlockReader {
   // cannot go on without more bytes leaves them (from < size); one that can go on with none
   // (last) must take them all.
   bool next(size_t from, Block *b);
+  // Drops what the reader holds, to read a new input from the same source (read is called again).
+  void restart();
   // Whether the last read brought less than it asked for: the next one may wait for a writer.
   bool drained() const { return drained_; }
   // errno of the read error that ended the input, or 0.

@@ -81,18 +81,30 @@ char *OutBuf::general(char *w, const Fmt &fmt, const Arg *args, int n) noexcept 
   return w;
 }
 
-bool OutBuf::flush() {
-  if (fd_ < 0) return error_ == 0;
+void OutBuf::write_all(const char *s, size_t n) {
   // No handler of the programs returns, so a write is never interrupted; a short one goes on.
-  for (const char *s = data_, *end = data_ + len_; !error_ && s < end;) {
+  for (const char *end = s + n; !error_ && s < end;) {
     ssize_t w = write(fd_, s, static_cast<size_t>(end - s));
     if (w < 0)
       error_ = errno;
     else
       s += w;
   }
+}
+
+bool OutBuf::flush() {
+  if (fd_ < 0) return error_ == 0;
+  write_all(data_, len_);
   len_ = 0;
   return error_ == 0;
+}
+
+void OutBuf::put_long(std::string_view s) {
+  if (fd_ < 0 || s.size() < kChunk) {
+    put(s);
+  } else if (flush()) {
+    write_all(s.data(), s.size());
+  }
 }
 
 int finish_output(OutBuf &out, OutBuf &err, const Fmt &message) {

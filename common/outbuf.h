@@ -187,9 +187,12 @@ class OutBuf {
     len_ += static_cast<size_t>(w - start);
   }
 
+  // Appends s; a long one, after what is buffered, goes straight to the descriptor.
+  void put_long(std::string_view s);
   bool flush();                         // descriptor mode; false once any write has failed
   int error() const { return error_; }  // errno of the first failure (ENOMEM too), or 0
   std::string_view view() const { return std::string_view(data_, len_); }
+  size_t size() const { return len_; }  // bytes buffered
   std::string str() const { return std::string(view()); }
   void clear() { len_ = 0; }  // forgets what is buffered and not written
 
@@ -229,6 +232,7 @@ class OutBuf {
   };
   // Any format with n arguments: runs and arguments in turn, the missing or extra ones left out.
   static char *general(char *w, const Fmt &fmt, const Arg *args, int n) noexcept;
+  void write_all(const char *s, size_t n);  // into the descriptor, until done or failed
   // Room for n more bytes, after a flush or a larger buffer; null when there cannot be.
   char *room(size_t n);
   int fd_;  // -1: memory mode

@@ -167,21 +167,35 @@ void html_classify(const char *p, uint64_t (&classes)[Block::kClasses]) {
   classes[2] = m[3];
 }
 
-void HtmlScanner::reset() {
+void HtmlScanner::begin(const HtmlResume &r) {
   state = IDLE;
   bcnt = 0;
-  base_ = 0;
-  line = 1;
+  base_ = r.offset;
+  line = r.line;
   column = 0;
-  block_line_ = 1;
-  block_line_start_ = 0;
+  block_line_ = r.line;
+  block_line_start_ = r.line_start;
   end = 0;
   sline = 1, scolumn = 0;
-  pre_sline = 1, pre_scolumn = 0;
-  lnk_sline = 1, lnk_scolumn = 0;
-  url_sline = 1, url_scolumn = 0;
+  pre_sline = r.pre_sline, pre_scolumn = r.pre_scolumn;
+  lnk_sline = r.lnk_sline, lnk_scolumn = r.lnk_scolumn;
+  url_sline = r.url_sline, url_scolumn = r.url_scolumn;
   inbracket = 0;
   href_ = -1;
+  stopped_ = false;
+  nholes_ = 0;
+}
+
+HtmlResume HtmlScanner::resume() const {
+  if (stopped_) return stop_;
+  HtmlResume r;
+  r.offset = base_;
+  r.line = block_line_;
+  r.line_start = block_line_start_;
+  r.pre_sline = pre_sline, r.pre_scolumn = pre_scolumn;
+  r.lnk_sline = lnk_sline, r.lnk_scolumn = lnk_scolumn;
+  r.url_sline = url_sline, r.url_scolumn = url_scolumn;
+  return r;
 }
 
 void HtmlScanner::bind(const HtmlColors &colors) {
@@ -200,8 +214,7 @@ void HtmlScanner::bind(const HtmlColors &colors) {
 
 void HtmlScanner::run(BlockReader &in, const HtmlColors &colors, OutBuf &out, OutBuf &err) {
   bind(colors);
-  out_ = &out;
-  err_ = &err;
+  attach(out, err, SIZE_MAX);
   out.format(kOpening, colors[bgc_clr], colors[fgc_clr]);
   Block b;
   for (size_t from = 0; in.next(from, &b);) {
@@ -218,7 +231,7 @@ void HtmlScanner::run(const char *buf, int64_t size, const HtmlColors &colors, O
   run(in, colors, out, err);
 }
 
-size_t HtmlScanner::feed(const Block &b) {
+size_t HtmlScanner::feed(const Block &b, size_t from) {
   d_ = b.data;
   n_ = b.size;
   last_ = b.last;
@@ -237,7 +250,7 @@ size_t HtmlScanner::feed(const Block &b) {
   }
   lines_[words] = l;
   starts_[words] = start;
-  bcnt = 0;
+  bcnt = from;
   if (href_ >= 0) href_lookahead(0);
   while (bcnt < n_) {
     if (state == CMNT) {
@@ -249,6 +262,7 @@ size_t HtmlScanner::feed(const Block &b) {
         locate(bcnt);
         column -= 2;
         out_->format(row_cmnt_, sline, scolumn, line, column + 3);
+        if (out_->size() + err_->size() >= cap_) cap_ = 0;  // stop at the tag's '>'
         state = IDLE;
         inbracket = 2;  // the tag goes on to the next '>', which may be this byte
       } else {
@@ -395,6 +409,7 @@ void HtmlScanner::close_tag(size_t at) {
   if (state == IDLE && inbracket) {
     end = 0;
     inbracket = 0;
+    if (cap_ == 0) stop(at + 1);
     return;
   }
   locate(at);
@@ -403,6 +418,34 @@ void HtmlScanner::close_tag(size_t at) {
   end = 0;
   inbracket = 0;
   state = IDLE;
+  if (out_->size() + err_->size() >= cap_) stop(at + 1);
+}
+
+void HtmlScanner::stop(size_t after) {
+  locate(after);
+  stop_ = resume();
+  stop_.offset = base_ + static_cast<int64_t>(after);
+  stop_.line = line;
+  stop_.line_start = stop_.offset - column + 1;
+  stopped_ = true;
+  n_ = after;  // the walks end here
+}
+
+void HtmlScanner::keep_hole() {
+  holes_[nholes_++] =
+      HtmlHole{out_->size(), state, line, column, lnk_sline, lnk_scolumn, url_sline, url_scolumn};
+  if (nholes_ == kMaxHoles) cap_ = 0;  // no room for another: stop at this '>'
+}
+
+void HtmlScanner::fill(const HtmlHole &h, const HtmlResume &before, OutBuf &out) {
+  if (h.state == PRE) {
+    pre_rows(out, before.pre_sline, before.pre_scolumn, h.line, h.column);
+    return;
+  }
+  bool lnk = h.lnk_sline >= 0, url = h.url_sline >= 0;
+  a_rows(out, lnk ? h.lnk_sline : before.lnk_sline, lnk ? h.lnk_scolumn : before.lnk_scolumn,
+         url ? h.url_sline : before.url_sline, url ? h.url_scolumn : before.url_scolumn, h.line,
+         h.column);
 }
 
 void HtmlScanner::rows() {
@@ -411,9 +454,10 @@ void HtmlScanner::rows() {
   if (state == PRE) {
     if (end == 0) {
       out_->format(row_pre_open_, line, column + 2);
+    } else if (pre_sline < 0) {
+      keep_hole();
     } else {
-      out_->format(row_pre_block_, pre_sline, pre_scolumn, line, column + 1);
-      out_->format(row_pre_rest_, line, column + 2);
+      pre_rows(*out_, pre_sline, pre_scolumn, line, column);
     }
   } else if (state == A) {
     if (end == 0) {
@@ -421,12 +465,24 @@ void HtmlScanner::rows() {
       out_->format(row_a_, sline, scolumn, line, a_end);
       url_sline = line;
       url_scolumn = column;
+    } else if ((lnk_sline | url_sline) < 0) {
+      keep_hole();
     } else {
-      if (lnk_sline != 0) out_->format(row_link_, lnk_sline, lnk_scolumn + 1, line, url_scolumn);
-      out_->format(row_url_, url_sline, url_scolumn + 1, line, column - 3);
-      out_->format(row_url_link_, line, column - 3, line, column + 1);
+      a_rows(*out_, lnk_sline, lnk_scolumn, url_sline, url_scolumn, line, column);
     }
   }
+}
+
+void HtmlScanner::pre_rows(OutBuf &out, int64_t psline, int64_t pscolumn, int64_t l, int64_t c) {
+  out.format(row_pre_block_, psline, pscolumn, l, c + 1);
+  out.format(row_pre_rest_, l, c + 2);
+}
+
+void HtmlScanner::a_rows(OutBuf &out, int64_t lsline, int64_t lscolumn, int64_t usline,
+                         int64_t uscolumn, int64_t l, int64_t c) {
+  if (lsline != 0) out.format(row_link_, lsline, lscolumn + 1, l, uscolumn);
+  out.format(row_url_, usline, uscolumn + 1, l, c - 3);
+  out.format(row_url_link_, l, c - 3, l, c + 1);
 }
 
 void HtmlScanner::syntax() {

@@ -109,14 +109,37 @@ enum State {
 // comment ('>', and 0x1e, which ORed with 0x20 is '>'); 2, newlines.
 void html_classify(const char *p, uint64_t (&classes)[Block::kClasses]);
 
+// A place outside any tag (an input's start, or just past a tag's '>') where a scan may start,
+// with what the scan before it leaves for later tags: the last pre block's and anchor's places.
+// A line of -1 there: not known yet, as for a part of the input scanned ahead of the parts
+// before it.
+struct HtmlResume {
+  int64_t offset = 0, line = 1, line_start = 0;  // line_start: offset of the line's first byte
+  int64_t pre_sline = 1, pre_scolumn = 0;
+  int64_t lnk_sline = 1, lnk_scolumn = 0;
+  int64_t url_sline = 1, url_scolumn = 0;
+};
+
+// The rows of a "</pre>" or "</a>" that need a place the scan before leaves: written later, in
+// their place in the output, when the scan before has ended (HtmlScanner::fill).
+struct HtmlHole {
+  size_t at;  // bytes of output before the rows
+  State state;
+  int64_t line, column;                                    // of the tag's '>'
+  int64_t lnk_sline, lnk_scolumn, url_sline, url_scolumn;  // as the scan had them; -1: before
+};
+
 // One run of the tag scanner over an input read a block at a time; a new object (or reset())
 // per file. Its words are those of the byte loop; a block ends anywhere, even inside a tag name,
 // a "-->" or an href, and the stream is the same.
 class HtmlScanner {
  public:
+  static constexpr int kMaxHoles = 64;
   HtmlScanner() { reset(); }
   // Sets every scanner word to its value at program start.
-  void reset();
+  void reset() { begin(HtmlResume{}); }
+  // Sets the scanner words to start at r; nothing else changes.
+  void begin(const HtmlResume &r);
   // Writes the whole stream for the input of in (made with html_classify): opening line, rows,
   // closing message. Rows go to out, syntax messages to err; out is flushed whenever the input
   // has no more bytes ready, so that rows flow as the input arrives.
@@ -124,9 +147,25 @@ class HtmlScanner {
   // The same for size bytes at buf, read in one piece.
   void run(const char *buf, int64_t size, const HtmlColors &colors, OutBuf &out, OutBuf &err);
 
+  // A part of an input, scanned from a begin(): colors bound once, rows to out, messages to err.
+  // Once out and err together hold cap bytes, or kMaxHoles holes were kept, the scan stops just
+  // past the next tag's '>' (stopped(); resume() says where).
+  void bind(const HtmlColors &colors);
+  void attach(OutBuf &out, OutBuf &err, size_t cap) { out_ = &out, err_ = &err, cap_ = cap; }
+  // Handles a block from index from on (the bytes before are the input's, counted in the lines
+  // of the block's start); returns the index of the first byte left for the next one.
+  size_t feed(const Block &b, size_t from = 0);
+  // Outside any tag, with nothing waiting for bytes: the next byte may start a part.
+  bool clean() const { return state == IDLE && inbracket == 0 && end == 0 && href_ < 0; }
+  bool stopped() const { return stopped_; }
+  // Where the scan is, once all bytes fed are handled and clean(), or where it stopped.
+  HtmlResume resume() const;
+  int holes() const { return nholes_; }
+  const HtmlHole &hole(int k) const { return holes_[k]; }
+  // Writes h's rows with the places that the scan before its part left.
+  void fill(const HtmlHole &h, const HtmlResume &before, OutBuf &out);
+
  private:
-  // Handles a block; returns the index of the first byte left for the next one.
-  size_t feed(const Block &b);
   // The brackets from bcnt on, outside a tag or inside one past its name, until the block ends
   // or another step must follow; false when the rest waits for the next block.
   bool brackets();
@@ -149,8 +188,12 @@ class HtmlScanner {
 
   // Writes the rows of a tag's '>' by its state.
   void rows();
-  // Binds this run's colors to the rows.
-  void bind(const HtmlColors &colors);
+  // The rows of "</pre>" and of "</a>", from the places they need.
+  void pre_rows(OutBuf &out, int64_t psline, int64_t pscolumn, int64_t l, int64_t c);
+  void a_rows(OutBuf &out, int64_t lsline, int64_t lscolumn, int64_t usline, int64_t uscolumn,
+              int64_t l, int64_t c);
+  void keep_hole();         // the rows of this '>' wait for the scan before
+  void stop(size_t after);  // ends the scan past index after - 1, a '>' just handled
 
   BoundFmt plain_[kStates][2];  // a state's plain rows, in table order
   int plain_count_[kStates];
@@ -178,6 +221,12 @@ class HtmlScanner {
   int64_t url_sline, url_scolumn;
   int64_t inbracket;  // 0 outside a tag; 1 after its '<', before its name; 2 past its name
   int href_;          // letters of "href" found so far by a look-ahead that waits for bytes, or -1
+
+  size_t cap_ = SIZE_MAX;  // output held when the scan stops at the next '>'; 0: stop there
+  bool stopped_ = false;
+  HtmlResume stop_;
+  HtmlHole holes_[kMaxHoles];
+  int nholes_ = 0;
 };
 
 #endif
