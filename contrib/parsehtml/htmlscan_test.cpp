@@ -1,12 +1,15 @@
 // Tests of the html scanner in-process: cmp, rows from small pages, repeated runs.
 #include "htmlscan.h"
 
+#include <algorithm>
+#include <cstring>
 #include <random>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "html_reference.h"
+#include "htmlparts.h"
 
 namespace {
 
@@ -44,6 +47,50 @@ std::string rows(const std::string &page) {
   EXPECT_GE(all.size(), sizeof kHead - 1 + sizeof kTail - 1);
   EXPECT_EQ(all.substr(all.size() - (sizeof kTail - 1)), kTail);
   return all.substr(sizeof kHead - 1, all.size() - (sizeof kHead - 1) - (sizeof kTail - 1));
+}
+
+// A page in memory read at offsets, as a file: some reads give only a few bytes, as the
+// offset says (no state, as threads read at once).
+struct PageAt {
+  const std::string &page;
+  static ssize_t read(void *self, char *buf, size_t n, int64_t offset) {
+    const std::string &page = static_cast<PageAt *>(self)->page;
+    if (offset >= static_cast<int64_t>(page.size())) return 0;
+    uint64_t h = static_cast<uint64_t>(offset) * 0x9e3779b97f4a7c15ULL >> 40;
+    if (h % 4 == 0) n = std::min<size_t>(n, 1 + h % 7);
+    n = std::min(n, page.size() - static_cast<size_t>(offset));
+    memcpy(buf, page.data() + offset, n);
+    return static_cast<ssize_t>(n);
+  }
+};
+
+// The page scanned in parts of the given size by threads threads; options as given.
+Result scan_parts(const std::string &page, HtmlPartsOptions o, HtmlPartsStats *stats = nullptr) {
+  OutBuf out, err;
+  PageAt at{page};
+  o.stats = stats;
+  EXPECT_TRUE(html_run_parts(PageAt::read, &at, static_cast<int64_t>(page.size()),
+                             html_default_colors(), out, err, o));
+  return {out.str(), err.str()};
+}
+
+// Pages rich in what the scanner's skips must not miss: tags in tags, comments ending with
+// carriage returns or 0x1e, a newline after "</", names of every keyword and near misses
+// (a one-letter name before 0x1e, which folds to '>'; names made of two bits).
+const char *const kBits[] = {
+    "<",     ">",     "</",        "<!--",   "-->",     "--",         "-",        "\r",
+    "\x1e",  "\n",    " ",         "\t",     "x",       "<a href=x>", "</a>",     "<A\tHREF=",
+    "<a >",  "<pre>", "</pre>",    "<p>",    "<P>",     "<p ",        "<b>",      "<i>",
+    "<img ", "<h1>",  "<h5>",      "<titl>", "<title>", "<blockqx>",  "<!-->",    "</\n",
+    "<\n",   "<<h2>", "<thead>",   "<form>", "<hr>",    "<br>",       "<option>", "<select",
+    "<td>",  "<em",   "<caption>", "<font",  "<head>",  "<html>",     "<body>",   "<center>",
+    "<ul>",  "<li>",  "<ol>",      "<tr>",   "<th>",    "<table>",    "<>",       "href",
+    "\0",    "<p",    "<B",        "<i",     "<fO",     "rm>",        "nt>"};
+
+std::string random_page(std::mt19937 &rng, size_t bits) {
+  std::string page;
+  for (size_t k = 0; k < bits; k++) page += kBits[rng() % (sizeof kBits / sizeof kBits[0])];
+  return page;
 }
 
 }  // namespace
@@ -122,25 +169,12 @@ TEST(HtmlScanner, BlocksMayEndInsideANameACommentEndOrAnHref) {
 }
 
 TEST(HtmlScanner, AgreesWithTheLiteralScan) {
-  // Pages rich in what the scanner's skips must not miss: tags in tags, comments ending with
-  // carriage returns or 0x1e, a newline after "</", names of every keyword and near misses
-  // (a one-letter name before 0x1e, which folds to '>'; names made of two bits).
-  static const char *const kBits[] = {
-      "<",     ">",     "</",        "<!--",   "-->",     "--",         "-",        "\r",
-      "\x1e",  "\n",    " ",         "\t",     "x",       "<a href=x>", "</a>",     "<A\tHREF=",
-      "<a >",  "<pre>", "</pre>",    "<p>",    "<P>",     "<p ",        "<b>",      "<i>",
-      "<img ", "<h1>",  "<h5>",      "<titl>", "<title>", "<blockqx>",  "<!-->",    "</\n",
-      "<\n",   "<<h2>", "<thead>",   "<form>", "<hr>",    "<br>",       "<option>", "<select",
-      "<td>",  "<em",   "<caption>", "<font",  "<head>",  "<html>",     "<body>",   "<center>",
-      "<ul>",  "<li>",  "<ol>",      "<tr>",   "<th>",    "<table>",    "<>",       "href",
-      "\0",    "<p",    "<B",        "<i",     "<fO",     "rm>",        "nt>"};
   std::mt19937 rng(13);
   HtmlScanner s;
   for (int round = 0; round < 4000; round++) {
-    std::string page;
     // Now and then a page of more than one full block, read whole blocks at a time.
-    size_t n = round % 500 == 0 ? 20000 + rng() % 4000 : rng() % (round % 50 ? 40 : 400);
-    for (size_t k = 0; k < n; k++) page += kBits[rng() % (sizeof kBits / sizeof kBits[0])];
+    std::string page =
+        random_page(rng, round % 500 == 0 ? 20000 + rng() % 4000 : rng() % (round % 50 ? 40 : 400));
     if (round % 7 == 0) page += std::string(rng() % 40, '<');  // runs of '<' in a tag
     OutBuf out, err;
     s.reset();
@@ -151,4 +185,58 @@ TEST(HtmlScanner, AgreesWithTheLiteralScan) {
     ASSERT_EQ(out.str(), want.out) << "page: " << page;
     ASSERT_EQ(err.str(), want.err) << "page: " << page;
   }
+}
+
+TEST(HtmlParts, AgreeWithOneScan) {
+  // Parts of a few bytes, so that parts start and end inside names, comments, hrefs and pre
+  // blocks; now and then a tiny output cap, so that parts stop early.
+  std::mt19937 rng(17);
+  HtmlPartsStats stats;
+  for (int round = 0; round < 1500; round++) {
+    std::string page = random_page(rng, 1 + rng() % (round % 10 ? 60 : 600));
+    HtmlPartsOptions o;
+    o.threads = 2 + static_cast<int>(rng() % 3);
+    o.part = 1 + rng() % 80;
+    if (round % 4 == 0) o.cap = rng() % 300;
+    Result want = scan(page);
+    Result got = scan_parts(page, o, &stats);
+    ASSERT_EQ(got.out, want.out) << "page: " << page << " part " << o.part << " cap " << o.cap
+                                 << " threads " << o.threads;
+    ASSERT_EQ(got.err, want.err) << "page: " << page << " part " << o.part << " cap " << o.cap
+                                 << " threads " << o.threads;
+  }
+  // Every way of placing a part was taken.
+  EXPECT_GT(stats.rescans, 0);
+  EXPECT_GT(stats.stops, 0);
+  EXPECT_GT(stats.holes, 0);
+}
+
+TEST(HtmlParts, GuessesHoldOnPagesWithoutCommentsAcrossParts) {
+  // Tags, anchors and pre blocks over many lines, some longer than a block: every part's
+  // guess holds, so none is scanned twice, and the anchors and pre blocks that a part closes
+  // get their places from the parts before.
+  std::string page;
+  for (int k = 0; k < 4000; k++) {
+    page += "<p>text <b>bold</b>\n<a href=\"u\">link\n</a> <!-- c --> <pre>x\n\ny</pre>\n";
+    if (k % 1000 == 999) page += std::string(70000, 'x') + "\n";  // a part longer than a block
+  }
+  HtmlPartsOptions o;
+  o.part = 3000;
+  o.threads = 2;
+  HtmlPartsStats stats;
+  Result got = scan_parts(page, o, &stats);
+  EXPECT_EQ(got.out, scan(page).out);
+  EXPECT_EQ(stats.rescans, 0);
+  EXPECT_EQ(stats.stops, 0);
+  EXPECT_GT(stats.holes, 0);
+  EXPECT_GT(stats.parts, 50);
+}
+
+TEST(HtmlParts, ACommentOverManyPartsIsScannedAgainInTurn) {
+  std::string page = "<b>x</b>\n<!-- " + std::string(5000, '>') + " -->\n<i>y</i><pre>\n</pre>";
+  HtmlPartsOptions o;
+  o.part = 100;
+  HtmlPartsStats stats;
+  EXPECT_EQ(scan_parts(page, o, &stats).out, scan(page).out);
+  EXPECT_GT(stats.rescans, 0);
 }
