@@ -83,9 +83,18 @@ class Parts {
  public:
   Parts(ReadAtFn read, void *context, int64_t size, const HtmlColors &colors, OutBuf &out,
         OutBuf &err, const HtmlPartsOptions &o)
-      : read_(read), context_(context), size_(size), colors_(colors), out_(out), err_(err),
-        part_(static_cast<int64_t>(o.part)), cap_(o.cap), threads_(o.threads),
-        slots_(2 * o.threads), nparts_((size + part_ - 1) / part_), parts_(new Part[slots_]),
+      : read_(read),
+        context_(context),
+        size_(size),
+        colors_(colors),
+        out_(out),
+        err_(err),
+        part_(static_cast<int64_t>(o.part)),
+        cap_(o.cap),
+        threads_(o.threads),
+        slots_(2 * o.threads),
+        nparts_((size + part_ - 1) / part_),
+        parts_(new Part[slots_]),
         stats_(o.stats ? *o.stats : ignored_) {}
   bool run();
 

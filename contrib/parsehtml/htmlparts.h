@@ -27,8 +27,9 @@ struct HtmlPartsOptions {
   // A part starts just past the first '>' at or after a multiple of this: less than a block,
   // so that most parts are read, counted and scanned in one.
   size_t part = 60 * 1024;
-  // Output a part holds before the rest of it waits to be scanned in turn: memory stays
-  // bounded by twice this for each thread, and pages rich in tags are written without a copy.
+  // Output (or messages) a part holds before the rest of it waits to be scanned in turn:
+  // memory stays within a few times this for each thread, and pages rich in tags are written
+  // without a copy.
   size_t cap = 120 * 1024;
   HtmlPartsStats *stats = nullptr;
 };

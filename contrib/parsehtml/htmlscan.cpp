@@ -262,7 +262,7 @@ size_t HtmlScanner::feed(const Block &b, size_t from) {
         locate(bcnt);
         column -= 2;
         out_->format(row_cmnt_, sline, scolumn, line, column + 3);
-        if (out_->size() + err_->size() >= cap_) cap_ = 0;  // stop at the tag's '>'
+        if (out_->size() >= cap_) cap_ = 0;  // stop at the tag's '>'
         state = IDLE;
         inbracket = 2;  // the tag goes on to the next '>', which may be this byte
       } else {
@@ -418,7 +418,7 @@ void HtmlScanner::close_tag(size_t at) {
   end = 0;
   inbracket = 0;
   state = IDLE;
-  if (out_->size() + err_->size() >= cap_) stop(at + 1);
+  if (out_->size() >= cap_) stop(at + 1);
 }
 
 void HtmlScanner::stop(size_t after) {
@@ -487,4 +487,5 @@ void HtmlScanner::a_rows(OutBuf &out, int64_t lsline, int64_t lscolumn, int64_t 
 
 void HtmlScanner::syntax() {
   err_->format(kSyntaxError, line, column);
+  if (err_->size() >= cap_) cap_ = 0;  // stop at this '>'
 }

@@ -148,8 +148,8 @@ class HtmlScanner {
   void run(const char *buf, int64_t size, const HtmlColors &colors, OutBuf &out, OutBuf &err);
 
   // A part of an input, scanned from a begin(): colors bound once, rows to out, messages to err.
-  // Once out and err together hold cap bytes, or kMaxHoles holes were kept, the scan stops just
-  // past the next tag's '>' (stopped(); resume() says where).
+  // Once out or err holds cap bytes, or kMaxHoles holes were kept, the scan stops just past
+  // the next tag's '>' (stopped(); resume() says where).
   void bind(const HtmlColors &colors);
   void attach(OutBuf &out, OutBuf &err, size_t cap) { out_ = &out, err_ = &err, cap_ = cap; }
   // Handles a block from index from on (the bytes before are the input's, counted in the lines
