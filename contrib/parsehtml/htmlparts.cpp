@@ -207,23 +207,26 @@ void Parts::scan(int64_t k, Part &p, Scan &s) {
   s.in = PartInput{read_, context_, from, std::min(next + kMargin, most)};
   s.reader.restart();
   Block b{};
-  bool got = s.reader.next(0, &b);
-  size_t window = static_cast<size_t>(next - from), n = got ? b.size : 0;
+  // No bytes at all: the input is shorter than it was, or a read failed. The writer reads on
+  // from the part before, in turn, and meets the same end.
+  p.failed = !s.reader.next(0, &b);
+  size_t window = static_cast<size_t>(next - from), n = p.failed ? 0 : b.size;
   size_t start = 0, end = 0;  // in the block
-  if (k > 0) {
+  if (k > 0 && !p.failed) {
     const void *gt = memchr(b.data, '>', std::min(n, window));
     if (!gt && n < window) p.failed = true;  // the input is shorter than it was
     if (!gt) p.empty = true;
     if (gt) start = static_cast<size_t>(static_cast<const char *>(gt) - b.data) + 1;
   }
   bool whole = false;  // the part lies in b
-  if (!p.empty && n > window) {
+  if (!p.empty && !p.failed && n > window) {
     if (const void *gt = memchr(b.data + window, '>', n - window)) {
       end = static_cast<size_t>(static_cast<const char *>(gt) - b.data) + 1;
       whole = true;
     }
   }
-  if (!p.empty && !whole && s.in.pos == size_ && from + static_cast<int64_t>(n) == size_) {
+  if (!p.empty && !p.failed && !whole && s.in.pos == size_ &&
+      from + static_cast<int64_t>(n) == size_) {
     end = n;  // the input ends in the block
     whole = true;
   }
@@ -232,7 +235,7 @@ void Parts::scan(int64_t k, Part &p, Scan &s) {
     lines = static_cast<int64_t>(count_byte(b.data + start, end - start, '\n'));
     if (const void *nl = memrchr(b.data + start, '\n', end - start))
       last_nl = from + (static_cast<const char *>(nl) - b.data);
-  } else if (!p.empty) {
+  } else if (!p.empty && !p.failed) {
     // A long part: its lines counted while its end is looked for, then read again.
     lines = static_cast<int64_t>(count_byte(b.data + start, n - start, '\n'));
     if (const void *nl = memrchr(b.data + start, '\n', n - start))

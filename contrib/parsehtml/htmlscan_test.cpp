@@ -1,4 +1,5 @@
-// Tests of the html scanner in-process: cmp, rows from small pages, repeated runs.
+// Tests of the html scanner in-process: cmp, rows from small pages, repeated runs, scans in
+// parts against one scan.
 #include "htmlscan.h"
 
 #include <algorithm>
@@ -53,8 +54,11 @@ std::string rows(const std::string &page) {
 // offset says (no state, as threads read at once).
 struct PageAt {
   const std::string &page;
+  int64_t fails = -1;  // reads that reach this offset fail
   static ssize_t read(void *self, char *buf, size_t n, int64_t offset) {
-    const std::string &page = static_cast<PageAt *>(self)->page;
+    auto *at = static_cast<PageAt *>(self);
+    const std::string &page = at->page;
+    if (at->fails >= 0 && offset + static_cast<int64_t>(n) > at->fails) return -1;
     if (offset >= static_cast<int64_t>(page.size())) return 0;
     uint64_t h = static_cast<uint64_t>(offset) * 0x9e3779b97f4a7c15ULL >> 40;
     if (h % 4 == 0) n = std::min<size_t>(n, 1 + h % 7);
@@ -65,9 +69,10 @@ struct PageAt {
 };
 
 // The page scanned in parts of the given size by threads threads; options as given.
-Result scan_parts(const std::string &page, HtmlPartsOptions o, HtmlPartsStats *stats = nullptr) {
+Result scan_parts(const std::string &page, HtmlPartsOptions o, HtmlPartsStats *stats = nullptr,
+                  int64_t fails = -1) {
   OutBuf out, err;
-  PageAt at{page};
+  PageAt at{page, fails};
   o.stats = stats;
   EXPECT_TRUE(html_run_parts(PageAt::read, &at, static_cast<int64_t>(page.size()),
                              html_default_colors(), out, err, o));
@@ -239,4 +244,24 @@ TEST(HtmlParts, ACommentOverManyPartsIsScannedAgainInTurn) {
   HtmlPartsStats stats;
   EXPECT_EQ(scan_parts(page, o, &stats).out, scan(page).out);
   EXPECT_GT(stats.rescans, 0);
+}
+
+TEST(HtmlParts, AReadThatFailsEndsTheInputThere) {
+  // As for one scan, the rest of the file counts as empty: the rows are those of the whole
+  // page up to some place before the failure, then the closing message.
+  std::string page;
+  for (int k = 0; k < 3000; k++) page += "<p>x</p><a href=u>y</a><!-- c -->\n";
+  std::string whole = scan(page).out;
+  for (int64_t fails : {int64_t{0}, int64_t{5000}, int64_t{40000}, int64_t{90000}}) {
+    HtmlPartsOptions o;
+    o.part = 1000;
+    std::string got = scan_parts(page, o, nullptr, fails).out;
+    ASSERT_GE(got.size(), sizeof kTail - 1);
+    EXPECT_EQ(got.substr(got.size() - (sizeof kTail - 1)), kTail) << fails;
+    std::string rows = got.substr(0, got.size() - (sizeof kTail - 1));
+    EXPECT_EQ(whole.compare(0, rows.size(), rows), 0) << fails;
+    // No row of what lies past the failure.
+    std::string before = scan(page.substr(0, static_cast<size_t>(fails))).out;
+    EXPECT_LE(rows.size(), before.size() - (sizeof kTail - 1)) << fails;
+  }
 }
