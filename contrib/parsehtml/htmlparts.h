@@ -28,8 +28,9 @@ struct HtmlPartsOptions {
   // so that most parts are read, counted and scanned in one.
   size_t part = 60 * 1024;
   // Output (or messages) a part holds before the rest of it waits to be scanned in turn:
-  // memory stays within a few times this for each thread, and pages rich in tags are written
-  // without a copy.
+  // memory stays within a few times this for each thread, and the rest of a part rich in tags
+  // goes straight into the output, not through a buffer (a third less time than a cap of 1 MB
+  // on the hostile pages of anchors and of bold tags, 5 alternating runs each).
   size_t cap = 120 * 1024;
   HtmlPartsStats *stats = nullptr;
 };
