@@ -246,7 +246,7 @@ TEST(HtmlParts, ACommentOverManyPartsIsScannedAgainInTurn) {
   EXPECT_GT(stats.rescans, 0);
 }
 
-TEST(HtmlParts, AReadThatFailsEndsTheInputThere) {
+TEST(HtmlParts, AFailedReadOrAShorterFileEndsTheInputThere) {
   // As for one scan, the rest of the file counts as empty: the rows are those of the whole
   // page up to some place before the failure, then the closing message.
   std::string page;
@@ -263,5 +263,15 @@ TEST(HtmlParts, AReadThatFailsEndsTheInputThere) {
     // No row of what lies past the failure.
     std::string before = scan(page.substr(0, static_cast<size_t>(fails))).out;
     EXPECT_LE(rows.size(), before.size() - (sizeof kTail - 1)) << fails;
+  }
+  // A file that shrank after its size was taken reads as what it holds.
+  for (size_t more : {size_t{1}, size_t{5000}, size_t{200000}}) {
+    OutBuf out, err;
+    PageAt at{page};
+    HtmlPartsOptions o;
+    o.part = 1000;
+    ASSERT_TRUE(html_run_parts(PageAt::read, &at, static_cast<int64_t>(page.size() + more),
+                               html_default_colors(), out, err, o));
+    EXPECT_EQ(out.str(), whole) << more;
   }
 }
