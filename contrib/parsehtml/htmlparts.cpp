@@ -58,6 +58,15 @@ struct Scan {
   char scratch[BlockReader::kBlock];
 };
 
+// The newlines of a part, counted on the way through its bytes, and the offset of the last.
+struct Lines {
+  int64_t count = 0, last = -1;
+  void add(const char *p, size_t n, int64_t at) {  // the n bytes at p, which stand at offset at
+    count += static_cast<int64_t>(count_byte(p, n, '\n'));
+    if (const void *nl = memrchr(p, '\n', n)) last = at + (static_cast<const char *>(nl) - p);
+  }
+};
+
 // A part scanned ahead: its rows and messages, and what its writer needs to place them.
 struct Part {
   int64_t index = -1;
@@ -106,6 +115,9 @@ class Parts {
   int64_t write(Part &p, Scan &s);
   int64_t rescan(const HtmlResume &r, int64_t k, int64_t end, Scan &s);
   int64_t cut(int64_t k, Scan &s);
+  // Reads from pos a piece at a time: the offset just past the first '>', or -1 when the input
+  // ends first (failed set when a read fails); lines, when given, counts the bytes before.
+  int64_t past_gt(int64_t pos, Scan &s, Lines *lines, bool *failed);
 
   ReadAtFn read_;
   void *context_;
@@ -230,31 +242,14 @@ void Parts::scan(int64_t k, Part &p, Scan &s) {
     end = n;  // the input ends in the block
     whole = true;
   }
-  int64_t lines = 0, last_nl = -1;
+  Lines lines;
   if (whole) {
-    lines = static_cast<int64_t>(count_byte(b.data + start, end - start, '\n'));
-    if (const void *nl = memrchr(b.data + start, '\n', end - start))
-      last_nl = from + (static_cast<const char *>(nl) - b.data);
+    lines.add(b.data + start, end - start, from + static_cast<int64_t>(start));
   } else if (!p.empty && !p.failed) {
     // A long part: its lines counted while its end is looked for, then read again.
-    lines = static_cast<int64_t>(count_byte(b.data + start, n - start, '\n'));
-    if (const void *nl = memrchr(b.data + start, '\n', n - start))
-      last_nl = from + (static_cast<const char *>(nl) - b.data);
-    int64_t pos = from + static_cast<int64_t>(n);
-    for (;;) {
-      ssize_t r = read_full(read_, context_, s.scratch, sizeof s.scratch, pos);
-      p.failed = p.failed || r < 0;
-      if (r <= 0) break;  // the input ends, and the part with it
-      const void *gt = memchr(s.scratch, '>', static_cast<size_t>(r));
-      size_t use = gt ? static_cast<size_t>(static_cast<const char *>(gt) - s.scratch) + 1
-                      : static_cast<size_t>(r);
-      lines += static_cast<int64_t>(count_byte(s.scratch, use, '\n'));
-      if (const void *nl = memrchr(s.scratch, '\n', use))
-        last_nl = pos + (static_cast<const char *>(nl) - s.scratch);
-      pos += static_cast<int64_t>(use);
-      if (gt) break;
-    }
-    p.end = pos;
+    lines.add(b.data + start, n - start, from + static_cast<int64_t>(start));
+    int64_t gt = past_gt(from + static_cast<int64_t>(n), s, &lines, &p.failed);
+    p.end = gt >= 0 ? gt : size_;
   }
   {
     // The lines of the parts before, handed on in order.
@@ -262,8 +257,8 @@ void Parts::scan(int64_t k, Part &p, Scan &s) {
     cv_.wait(lock, [&] { return chain_next_ == k; });
     p.first.line = chain_line_;
     p.first.line_start = chain_line_start_;
-    chain_line_ += lines;
-    if (last_nl >= 0) chain_line_start_ = last_nl + 1;
+    chain_line_ += lines.count;
+    if (lines.last >= 0) chain_line_start_ = lines.last + 1;
     chain_next_ = k + 1;
   }
   cv_.notify_all();
@@ -381,14 +376,22 @@ int64_t Parts::rescan(const HtmlResume &r, int64_t k, int64_t end, Scan &s) {
 int64_t Parts::cut(int64_t k, Scan &s) {
   // Where part k starts: just past the first '>' at or after its window's start.
   if (k <= 0) return 0;
-  for (int64_t pos = k * part_; pos < size_;) {
+  int64_t gt = k < nparts_ ? past_gt(k * part_, s, nullptr, nullptr) : -1;
+  return gt >= 0 ? gt : size_;
+}
+
+int64_t Parts::past_gt(int64_t pos, Scan &s, Lines *lines, bool *failed) {
+  for (;;) {
     ssize_t r = read_full(read_, context_, s.scratch, sizeof s.scratch, pos);
-    if (r <= 0) break;  // a read that fails ends the input here, as it does for the scan
-    if (const void *gt = memchr(s.scratch, '>', static_cast<size_t>(r)))
-      return pos + (static_cast<const char *>(gt) - s.scratch) + 1;
-    pos += r;
+    if (r < 0 && failed) *failed = true;
+    if (r <= 0) return -1;  // a read that fails ends the input here, as it does for a scan
+    const void *gt = memchr(s.scratch, '>', static_cast<size_t>(r));
+    size_t use = gt ? static_cast<size_t>(static_cast<const char *>(gt) - s.scratch) + 1
+                    : static_cast<size_t>(r);
+    if (lines) lines->add(s.scratch, use, pos);
+    pos += static_cast<int64_t>(use);
+    if (gt) return pos;
   }
-  return size_;
 }
 
 }  // namespace
