@@ -7,8 +7,6 @@
 
 #include <cerrno>
 
-constexpr size_t kChunk = 256 * 1024;  // bytes gathered before a write(2)
-
 OutBuf::OutBuf(int fd) : fd_(fd) {
 #ifdef F_SETPIPE_SZ
   // A pipe that holds a whole buffer takes each write at once while its reader drains it, so
@@ -60,15 +58,42 @@ char *OutBuf::room(size_t n) {
     // A buffer of kChunk for a descriptor; in memory, or for a longer line, one that doubles.
     size_t want = cap_ ? cap_ : fd_ >= 0 ? kChunk : 4096;
     while (want - len_ < n) want *= 2;
-    if (char *p = static_cast<char *>(realloc(data_, want))) {
+    char *p = static_cast<char *>(owned_ ? realloc(data_, want) : malloc(want));
+    if (p && !owned_ && len_) memcpy(p, data_, len_);
+    if (p) {
       data_ = p;
       cap_ = want;
+      owned_ = true;
     } else {
       error_ = ENOMEM;
       cap_ = len_;  // nothing more lands behind what was lost
     }
   }
   return error_ ? nullptr : data_ + len_;
+}
+
+bool OutBuf::borrow(char *p, size_t cap) {
+  if (!p || cap < len_) return false;
+  if (len_) memcpy(p, data_, len_);
+  if (owned_) free(data_);
+  data_ = p;
+  cap_ = cap;
+  owned_ = false;
+  return true;
+}
+
+void OutBuf::give_back() {
+  if (owned_) return;
+  if (fd_ >= 0) flush();
+  char *mine = len_ ? static_cast<char *>(malloc(len_)) : nullptr;
+  if (mine) memcpy(mine, data_, len_);
+  if (len_ && !mine) {
+    if (!error_) error_ = ENOMEM;
+    len_ = 0;
+  }
+  data_ = mine;
+  cap_ = len_;
+  owned_ = true;
 }
 
 char *OutBuf::general(char *w, const Fmt &fmt, const Arg *args, int n) noexcept {

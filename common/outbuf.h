@@ -114,9 +114,12 @@ inline char *put_number(char *w, int64_t v) {
 // Collects output and hands it to a descriptor in large writes, or keeps it in memory.
 class OutBuf {
  public:
+  static constexpr size_t kChunk = 256 * 1024;  // bytes gathered before a write(2)
   explicit OutBuf(int fd);  // writes into fd whenever the buffer fills, and on flush()
   OutBuf() : fd_(-1) {}     // keeps everything in memory (view() shows it)
-  ~OutBuf() { free(data_); }
+  ~OutBuf() {
+    if (owned_) free(data_);
+  }
   OutBuf(const OutBuf &) = delete;
   OutBuf &operator=(const OutBuf &) = delete;
 
@@ -195,6 +198,13 @@ class OutBuf {
   size_t size() const { return len_; }  // bytes buffered
   std::string str() const { return std::string(view()); }
   void clear() { len_ = 0; }  // forgets what is buffered and not written
+  // Buffers in the cap bytes at p from now on, which stay the caller's until give_back(); what
+  // is buffered moves there, and a buffer that must grow past cap moves into memory of its own.
+  // False, changing nothing, when p is null or cap too small for what is buffered.
+  bool borrow(char *p, size_t cap);
+  // Buffers in memory of its own again: a descriptor's buffer is flushed first, a memory
+  // buffer's bytes are copied (lost, with ENOMEM, when there is no memory for them).
+  void give_back();
 
  private:
   template <class T>
@@ -238,6 +248,7 @@ class OutBuf {
   int fd_;  // -1: memory mode
   char *data_ = nullptr;
   size_t len_ = 0, cap_ = 0;
+  bool owned_ = true;  // data_ is freed here; false while borrowed
   int error_ = 0;
 };
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <climits>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -175,6 +176,59 @@ TEST(OutBuf, ReportsFailedAndPartialWrites) {
   EXPECT_FALSE(ok);
   EXPECT_EQ(error, EFBIG);
   EXPECT_EQ(contents(f.fd), std::string(1000, 'z'));
+}
+
+TEST(OutBuf, BorrowedMemoryKeepsTheBytesAndIsLeftBehindWhenOutgrown) {
+  // In memory: what was buffered moves into the borrowed bytes, a buffer that outgrows them
+  // moves out with all it holds, and giving back copies what is still there.
+  char lent[256];
+  OutBuf m;
+  m.put("before ");
+  EXPECT_FALSE(m.borrow(lent, 3));  // too small for what is held: nothing changes
+  ASSERT_TRUE(m.borrow(lent, sizeof lent));
+  m.format("%d %s ", 12, "twelve");
+  EXPECT_EQ(std::string(lent, m.size()), "before 12 twelve ");
+  m.give_back();
+  memset(lent, '#', sizeof lent);
+  m.put("after");
+  EXPECT_EQ(m.str(), "before 12 twelve after");
+  ASSERT_TRUE(m.borrow(lent, sizeof lent));
+  std::string longer(600, 'x');
+  m.put(longer);
+  memset(lent, '#', sizeof lent);  // no longer used
+  EXPECT_EQ(m.str(), "before 12 twelve after" + longer);
+  m.give_back();
+  EXPECT_EQ(m.str(), "before 12 twelve after" + longer);
+  // No memory to give back into: the bytes are lost, and the failure is kept.
+  m.clear();
+  ASSERT_TRUE(m.borrow(lent, sizeof lent));
+  m.put("lost");
+  faults.malloc_in = 1;
+  m.give_back();
+  faults = Faults();
+  EXPECT_EQ(m.view(), "");
+  EXPECT_EQ(m.error(), ENOMEM);
+
+  // For a descriptor: a borrowed buffer fills and is written as its own would be, and giving
+  // it back writes what it holds.
+  TempFile f;
+  ASSERT_GE(f.fd, 0);
+  std::vector<char> chunk(OutBuf::kChunk);
+  std::string want;
+  {
+    OutBuf b(f.fd);
+    b.put("head ");
+    ASSERT_TRUE(b.borrow(chunk.data(), chunk.size()));
+    for (int k = 0; k < 30000; k++) {
+      b.format("[%d]\n", k);
+      want += "[" + std::to_string(k) + "]\n";
+    }
+    b.give_back();
+    EXPECT_EQ(b.size(), 0u);
+    b.put("tail");
+    EXPECT_TRUE(b.flush());
+  }
+  EXPECT_EQ(contents(f.fd), "head " + want + "tail");
 }
 
 TEST(OutBuf, FinishOutputNamesTheReason) {
