@@ -192,15 +192,17 @@ class Parts {
   HtmlResume at_;  // where the next part to write must start, with what the parts before leave
 };
 
-// A part's rows past the cap: the rest of the tag whose rows reached it.
-constexpr size_t kPastCap = 4096;
-// A part's messages held in the arena; more move into memory of their own.
+// A part's rows and messages held in the arena; more move into memory of their own. The rows:
+// up to the cap (of at most 1 MB) and the rest of the tag whose rows reached it.
+size_t part_rows(size_t cap) {
+  return std::min(cap, size_t{1} << 20) + 4096;
+}
 constexpr size_t kPartErr = 8192;
 
 size_t Parts::arena_size(const HtmlPartsOptions &o) {
-  size_t rows = std::min(o.cap, size_t{1} << 20) + kPastCap;
   auto threads = static_cast<size_t>(o.threads);
-  return 2 * OutBuf::kChunk + threads * (sizeof(Scan) + 64) + 2 * threads * (rows + kPartErr + 128);
+  return 2 * OutBuf::kChunk + threads * (sizeof(Scan) + 64) +
+         2 * threads * (part_rows(o.cap) + kPartErr + 128);
 }
 
 bool Parts::run() {
@@ -211,7 +213,7 @@ bool Parts::run() {
   } give_back{out_, err_};
   out_.borrow(arena_.take(OutBuf::kChunk), OutBuf::kChunk);
   err_.borrow(arena_.take(OutBuf::kChunk), OutBuf::kChunk);
-  size_t rows = std::min(cap_, size_t{1} << 20) + kPastCap;
+  size_t rows = part_rows(cap_);
   for (int k = 0; k < slots_; k++) {
     parts_[k].out.borrow(arena_.take(rows), rows);
     parts_[k].err.borrow(arena_.take(kPartErr), kPartErr);
