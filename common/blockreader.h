@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 
@@ -21,56 +22,64 @@ struct Block {
   bool last;  // no input follows
 };
 
-// Sets, for the 64 bytes at p, the bits of each class in classes[k]. The 64 bytes after them
-// can be read too (zero past the input read so far), for a class that depends on the next bytes.
-using Classify = void (*)(const char *p, uint64_t (&classes)[Block::kClasses]);
-
 // Where the bytes come from: read(2) on a descriptor, or a function (tests cut input there).
 using ReadFn = ssize_t (*)(void *context, char *buf, size_t n);
 
-// Hands out an input a block at a time; a scanner says how far it got, and what it left is at
-// the start of the next block. Holds one block whatever the input's size.
-class BlockReader {
+// The reading and moving of a block reader, whatever its classes.
+class BlockInput {
  public:
   static constexpr size_t kBlock = 64 * 1024;
-  BlockReader(int fd, Classify classify);
-  BlockReader(ReadFn read, void *context, Classify classify);
-  BlockReader(const BlockReader &) = delete;
-  BlockReader &operator=(const BlockReader &) = delete;
-
-  // The next block: the bytes of the last one from index from on (0 for the first call),
-  // then what one read adds. False once the input ended and no byte is left. A scanner that
-  // cannot go on without more bytes leaves them (from < size); one that can go on with none
-  // (last) must take them all.
-  bool next(size_t from, Block *b);
-  // Drops what the reader holds, to read a new input from the same source (read is called again).
-  void restart();
+  explicit BlockInput(int fd) : fd_(fd) {}
+  BlockInput(ReadFn read, void *context) : fd_(-1), read_(read), context_(context) {}
+  BlockInput(const BlockInput &) = delete;
+  BlockInput &operator=(const BlockInput &) = delete;
   // Whether the last read brought less than it asked for: the next one may wait for a writer.
   bool drained() const { return drained_; }
   // errno of the read error that ended the input, or 0.
   int error() const { return error_; }
 
+ protected:
+  // Keeps the bytes from index from on, at the front, and reads more behind them; *redo: the
+  // first word whose classes must be made again. False once the input ended and no byte is left.
+  bool refill(size_t from, size_t *redo);
+  char *data() { return buf_ + Block::kBack; }
+  size_t fill_ = 0;  // bytes of data held
+  bool eof_ = false;
+  uint64_t bits_[Block::kClasses][kBlock / 64 + 1] = {};
+
  private:
-  ssize_t read_more(char *buf, size_t n);
   int fd_;
   ReadFn read_ = nullptr;
   void *context_ = nullptr;
-  Classify classify_;
-  size_t fill_ = 0;  // bytes of data held
-  bool eof_ = false, drained_ = false;
+  bool drained_ = false;
   int error_ = 0;
   // kBack bytes before the data, the data, and kAhead zeros behind it.
   alignas(64) char buf_[Block::kBack + kBlock + Block::kAhead] = {};
-  uint64_t bits_[Block::kClasses][kBlock / 64 + 1] = {};
 };
 
-// Bytes in memory as a reader's input (tests, and callers that hold the whole input). With a
-// seed, each read gives a drawn number of bytes, often only a few, so that blocks end anywhere.
-struct MemoryInput {
-  const char *data;
-  size_t size;
-  uint64_t seed = 0;
-  static ssize_t read(void *self, char *buf, size_t n);
+// Hands out an input a block at a time; a scanner says how far it got, and what it left is at
+// the start of the next block. Holds one block whatever the input's size. Classes::classify(p,
+// classes) sets, for the 64 bytes at p, the bits of each class in classes[k]; it may read the 64
+// bytes after them too (zero past the input read so far), for a class that depends on them.
+template <class Classes>
+class BlockReader : public BlockInput {
+ public:
+  using BlockInput::BlockInput;
+  // The next block: the bytes of the last one from index from on (0 for the first call), then
+  // what one read adds. False once the input ended and no byte is left. A scanner that cannot
+  // go on without more bytes leaves them, but takes some of a full block; one that can go on
+  // with none (last) takes them all.
+  bool next(size_t from, Block *b) {
+    size_t redo;
+    if (!refill(from, &redo)) return false;
+    for (size_t w = redo; w * 64 < fill_; w++) {
+      uint64_t classes[Block::kClasses];
+      Classes::classify(data() + w * 64, classes);
+      for (int k = 0; k < Block::kClasses; k++) bits_[k][w] = classes[k];
+    }
+    *b = Block{data(), fill_, {bits_[0], bits_[1], bits_[2]}, eof_};
+    return true;
+  }
 };
 
 #endif

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "html_reference.h"
-#include "htmlparts.h"
+#include "memory_input.h"
 #include "htmlscan.h"
 #include "streamcheck.h"
 
@@ -85,42 +85,10 @@ void check_row(const std::string &line, int64_t lines) {
 std::string scan(HtmlScanner &scanner, const char *data, size_t size, uint64_t seed,
                  const HtmlColors &c, std::string *errors = nullptr) {
   OutBuf out, err;
-  scanner.reset();
   MemoryInput input{data, size, seed};
-  BlockReader in(MemoryInput::read, &input, html_classify);
+  HtmlReader in(MemoryInput::read, &input);
   scanner.run(in, c, out, err);
   if (errors) *errors = err.str();
-  return out.str();
-}
-
-// The input as a file read at offsets.
-struct InputAt {
-  const char *data;
-  size_t size;
-  static ssize_t read(void *self, char *buf, size_t n, int64_t offset) {
-    auto *in = static_cast<InputAt *>(self);
-    if (offset >= static_cast<int64_t>(in->size)) return 0;
-    n = std::min(n, in->size - static_cast<size_t>(offset));
-    memcpy(buf, in->data + offset, n);
-    return static_cast<ssize_t>(n);
-  }
-};
-
-// The stream of the input scanned in parts of a few bytes by two or three threads, with an
-// output cap that the input's first byte chooses.
-std::string scan_parts(const char *data, size_t size, const HtmlColors &c, std::string *errors) {
-  OutBuf out, err;
-  InputAt in{data, size};
-  HtmlPartsOptions o;
-  uint8_t first = size ? static_cast<uint8_t>(data[0]) : 0;
-  o.threads = 2 + first % 2;
-  o.part = 1 + first % 61;
-  o.cap = first & 0x80 ? first % 97 : o.cap;
-  if (!html_run_parts(InputAt::read, &in, static_cast<int64_t>(size), c, out, err, o)) {
-    HtmlScanner one;  // an empty input has no parts
-    one.run(data, static_cast<int64_t>(size), c, out, err);
-  }
-  *errors = err.str();
   return out.str();
 }
 
@@ -137,9 +105,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   uint64_t seed = size ? 1 + data[size - 1] * 257u + data[0] : 0;
   std::string stream = scan(scanner, bytes, size, seed, colors, &errors);
   if (scan(scanner, bytes, size, 0, colors) != stream) stream_fault("whole input differs", "");
-  std::string part_errors;
-  if (scan_parts(bytes, size, colors, &part_errors) != stream || part_errors != errors)
-    stream_fault("differs when scanned in parts", stream);
   ReferenceHtml ref(std::string(bytes, size), kNames);
   if (ref.out != stream) stream_fault("differs from the literal scan", stream);
   if (ref.err != errors) stream_fault("syntax messages differ from the literal scan", errors);

@@ -6,6 +6,7 @@
 
 #include "streamcheck.h"
 #include "tint.h"
+#include "memory_input.h"
 #include "tint_reference.h"
 
 namespace {
@@ -39,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   // Blocks cut where the input's own bytes say, so that the fuzzer steers the cuts too.
   MemoryInput input{reinterpret_cast<const char *>(data), size,
                     size ? 1 + data[size - 1] * 257u + data[0] : 0};
-  BlockReader in(MemoryInput::read, &input, listing_classify);
+  ListingReader in(MemoryInput::read, &input);
   tint.run(in, out);
   const std::string opening = "1,$ca;fgc green; bgc black; fgc green \n";
   std::string want = opening;

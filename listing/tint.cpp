@@ -32,7 +32,7 @@ int marker_kind(int c0, int c1, int c2, int sign, int letter) {
 }
 }  // namespace
 
-void listing_classify(const char *p, uint64_t (&classes)[Block::kClasses]) {
+void ListingClasses::classify(const char *p, uint64_t (&classes)[Block::kClasses]) {
   static constexpr char kBytes[] = {'\n', '\0', kHead[0], kHead[1], kHead[2]};
   uint64_t m[5];
   byte_masks(p, kBytes, m);
@@ -54,7 +54,7 @@ void ListTint::opening(OutBuf &out) {
   out.format(kOpening, kListingOpening);
 }
 
-void ListTint::run(BlockReader &in, OutBuf &out) {
+void ListTint::run(ListingReader &in, OutBuf &out) {
   opening(out);
   Block b;
   for (size_t from = 0; in.next(from, &b);) {

@@ -11,9 +11,12 @@
 // Longest piece handled as one line; a longer input line arrives as several pieces.
 constexpr size_t kPieceMax = 4096;
 
-// Classes of bytes for the reader: 0, newlines; 1, zero bytes and the backslashes that begin
-// "\\*(", where a marker may start; 2, none.
-void listing_classify(const char *p, uint64_t (&classes)[Block::kClasses]);
+// The reader's classes of bytes for listtint: 0, newlines; 1, zero bytes and the backslashes
+// that begin "\\*(", where a marker may start; 2, none.
+struct ListingClasses {
+  static void classify(const char *p, uint64_t (&classes)[Block::kClasses]);
+};
+using ListingReader = BlockReader<ListingClasses>;
 
 // A piece of input, with where its zero bytes and marker heads stand: bit offset + i of special
 // (64 to a word, from the lowest) is set when byte i is one of them.
@@ -38,9 +41,9 @@ class ListTint {
   ListTint() { reset(); }
   // Back to the start of an input: line 0, no saved comment start.
   void reset();
-  // Writes the whole stream for the input of in (made with listing_classify): the opening line,
-  // then each line's areas. out is flushed whenever the input has no more bytes ready.
-  void run(BlockReader &in, OutBuf &out);
+  // Writes the whole stream for the input of in: the opening line, then each line's areas. out
+  // is flushed whenever the input has no more bytes ready.
+  void run(ListingReader &in, OutBuf &out);
   // Writes the stream's opening line.
   void opening(OutBuf &out);
   // Handles the whole lines of a block (and at the end of the input its last bytes); returns

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "memory_input.h"
 #include "tint_reference.h"
 
 namespace {
@@ -20,7 +21,7 @@ std::string through_reader(const std::string &input, uint64_t seed) {
   OutBuf out;
   ListTint t;
   MemoryInput in{input.data(), input.size(), seed};
-  BlockReader reader(MemoryInput::read, &in, listing_classify);
+  ListingReader reader(MemoryInput::read, &in);
   t.run(reader, out);
   return out.str();
 }

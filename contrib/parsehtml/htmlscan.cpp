@@ -4,53 +4,17 @@
 #include <array>
 #include <cstring>
 
-#include "htmlformats.h"
-
 #include "bytescan.h"
+#include "htmltexts.h"
 
 namespace {
 
-// Tag names, tested in this order at every tag-name step; a later match overrides.
-struct Keyword {
-  const char *word;
-  int len;       // leading bytes compared
-  bool need_gt;  // the byte after the word must be '>' (only one-letter words have it)
-  State state;
-};
-constexpr Keyword kKeywords[] = {
-    {"html", 4, false, State::HTML},
-    {"body", 4, false, State::BODY},
-    {"title", 5, false, State::TITLE},
-    {"center", 6, false, State::CENTER},
-    {"a", 1, false, State::A},
-    {"font", 4, false, State::FONT},
-    {"head", 4, false, State::HEAD},
-    {"h1", 2, false, State::H1},
-    {"h2", 2, false, State::H2},
-    {"h3", 2, false, State::H3},
-    {"h4", 2, false, State::H4},
-    {"ul", 2, false, State::UL},
-    {"li", 2, false, State::LI},
-    {"ol", 2, false, State::OL},
-    {"img", 3, false, State::IMG_FORM},
-    {"hr", 2, false, State::HR_SELECT},
-    {"br", 2, false, State::BR_OPTION},
-    {"td", 2, false, State::TD},
-    {"tr", 2, false, State::TR},
-    {"th", 2, false, State::TH},
-    {"form", 4, false, State::IMG_FORM},
-    {"select", 6, false, State::HR_SELECT},
-    {"!--", 3, false, State::CMNT},
-    {"option", 6, false, State::BR_OPTION},
-    {"table", 5, false, State::TABLE},
-    {"caption", 7, false, State::CAPTION},
-    {"em", 2, false, State::EM},
-    {"blockquote", 6, false, State::BLOCKQUOTE},
-    {"p", 1, true, State::P},
-    {"b", 1, true, State::B},
-    {"i", 1, true, State::I},
-    {"pre", 3, false, State::PRE},
-};
+// Compares len bytes at buf, each ORed with 0x20, with string; 1 when all are equal.
+int cmp(const char *buf, const char *string, int len) {
+  for (int k = 0; k < len; k++)  // k: byte compared
+    if (static_cast<char>(buf[k] | 0x20) != string[k]) return 0;
+  return 1;
+}
 
 // A keyword as one test of the eight bytes at a name: those under mask, each ORed with 0x20, must
 // be the word's, and those under raw_mask must be raw_word (the '>' after a one-letter word).
@@ -69,28 +33,29 @@ struct Probe {
 constexpr size_t slot(unsigned first, unsigned second) {
   return (first & 0x1f) << 5 | (second & 0x1f);
 }
+constexpr size_t kTagCount = sizeof kTags / sizeof kTags[0];
 struct Probes {
-  std::array<Probe, 40> list;       // [0] matches no name
-  std::array<uint8_t, 256> starts;  // of a folded first byte: 1 when a keyword begins with it
-  std::array<uint8_t, 1024> first;  // by slot(): the probe to try
+  std::array<Probe, kTagCount + 1> list;  // [0] matches no name
+  std::array<uint8_t, 256> starts;        // of a folded first byte: 1 when a keyword begins with it
+  std::array<uint8_t, 1024> first;        // by slot(): the probe to try
 };
 constexpr Probes kProbes = [] {
   Probes t{};
-  t.list[0] = Probe{0xff, 0, 0, 0, 0, IDLE, 0};  // no folded byte is zero
+  t.list[0] = Probe{0xff, 0, 0, 0, 0, State::IDLE, 0};  // no folded byte is zero
   uint8_t n = 1;
-  for (const Keyword &k : kKeywords) {
+  for (const Tag &k : kTags) {
     Probe &p = t.list[n];
-    p = Probe{0, 0, 0, 0, k.len + (k.need_gt ? 1 : 0), k.state, 0};
-    for (int j = 0; j < k.len; j++) {
+    p = Probe{0, 0, 0, 0, k.letters + (k.need_gt ? 1 : 0), k.state, 0};
+    for (int j = 0; j < k.letters; j++) {
       p.mask |= 0xffULL << (8 * j);
-      p.word |= uint64_t{static_cast<unsigned char>(k.word[j])} << (8 * j);
+      p.word |= uint64_t{static_cast<unsigned char>(k.keyword[j])} << (8 * j);
     }
     if (k.need_gt) p.raw_mask = 0xffULL << 8, p.raw_word = uint64_t{'>'} << 8;
-    auto first = static_cast<unsigned char>(k.word[0]);
+    auto first = static_cast<unsigned char>(k.keyword[0]);
     t.starts[first] = 1;
     for (unsigned second = 0; second < 32; second++) {
       // A one-letter word is tried after any byte, or only before the '>' it needs.
-      if (k.len > 1 && second != (static_cast<unsigned char>(k.word[1]) & 0x1fu)) continue;
+      if (k.letters > 1 && second != (static_cast<unsigned char>(k.keyword[1]) & 0x1fu)) continue;
       if (k.need_gt && second != ('>' & 0x1f)) continue;
       uint8_t *at = &t.first[slot(first, second)];
       while (*at) at = &t.list[*at].next;
@@ -101,54 +66,25 @@ constexpr Probes kProbes = [] {
   return t;
 }();
 
-// The plain tag rows, written in this order when the state matches: tag start to past its '>'.
-struct Row {
-  State state;
-  const Fmt *fmt;
-  HtmlColor clr;
-};
-const Row kRows[] = {
-    {State::HTML, &kRowHtml, html_clr},
-    {State::BODY, &kRowBody, body_clr},
-    {State::P, &kRowP, p_clr},
-    {State::FONT, &kRowFont, font_clr},
-    {State::HEAD, &kRowHead, head_clr},
-    {State::TITLE, &kRowTitle, title_clr},
-    {State::CENTER, &kRowCenter, center_clr},
-    {State::H1, &kRowH1, h1_clr},
-    {State::H2, &kRowH2, h2_clr},
-    {State::H3, &kRowH3, h3_clr},
-    {State::H4, &kRowH4, h4_clr},
-    {State::UL, &kRowUl, ul_clr},
-    {State::LI, &kRowLi, li_clr},
-    {State::OL, &kRowOl, ol_clr},
-    {State::IMG_FORM, &kRowImg, img_clr},
-    {State::HR_SELECT, &kRowHr, hr_clr},
-    {State::BR_OPTION, &kRowBr, br_clr},
-    {State::IMG_FORM, &kRowForm, form_clr},
-    {State::HR_SELECT, &kRowSelect, select_clr},
-    {State::BR_OPTION, &kRowOption, option_clr},
-    {State::B, &kRowB, b_clr},
-    {State::TD, &kRowTd, td_clr},
-    {State::TR, &kRowTr, tr_clr},
-    {State::TH, &kRowTh, th_clr},
-    {State::TABLE, &kRowTable, table_clr},
-    {State::CAPTION, &kRowCaption, caption_clr},
-    {State::EM, &kRowEm, em_clr},
-    {State::I, &kRowI, i_clr},
-    {State::BLOCKQUOTE, &kRowBlockquote, blockquote_clr},
-};
+// Whether a state's rows are the plain ones of its tags (all but pre, anchors and comments).
+constexpr bool plain(State s) {
+  return s != State::PRE && s != State::A && s != State::CMNT;
+}
+constexpr const Tag &tag_of(State s) {
+  for (const Tag &t : kTags)
+    if (t.state == s) return t;
+  return kTags[0];
+}
+
+// A tail is written with one move of this many bytes when it is no longer.
+constexpr size_t kTailMove = 64;
 
 }  // namespace
 
 HtmlColors html_default_colors() {
   HtmlColors c;
-  for (std::string_view &word : c.clr) word = "cyan";
-  c.clr[fgc_clr] = "yellow";
-  c.clr[bgc_clr] = "black";
-  c.clr[link_clr] = "green";
-  c.clr[url_clr] = "red";
-  c.clr[pre_clr] = c.clr[li_clr] = c.clr[cmnt_clr] = "white";
+  for (const Tag &t : kTags) c.clr[static_cast<int>(t.clr)] = t.dflt;
+  for (const TextColor &t : kTextColors) c.clr[static_cast<int>(t.clr)] = t.dflt;
   return c;
 }
 
@@ -158,7 +94,7 @@ HtmlColors html_colors_from_args(char *const *argv) {
   return c;
 }
 
-void html_classify(const char *p, uint64_t (&classes)[Block::kClasses]) {
+void HtmlClasses::classify(const char *p, uint64_t (&classes)[Block::kClasses]) {
   static constexpr char kBytes[] = {'<', '>', '\x1e', '\n'};
   uint64_t m[4];
   byte_masks(p, kBytes, m);
@@ -167,71 +103,78 @@ void html_classify(const char *p, uint64_t (&classes)[Block::kClasses]) {
   classes[2] = m[3];
 }
 
-void HtmlScanner::begin(const HtmlResume &r) {
-  state = IDLE;
+void HtmlScanner::reset() {
+  state = State::IDLE;
   bcnt = 0;
-  base_ = r.offset;
-  line = r.line;
+  base_ = 0;
+  line = 1;
   column = 0;
-  block_line_ = r.line;
-  block_line_start_ = r.line_start;
+  block_line_ = 1;
+  block_line_start_ = 0;
   end = 0;
   sline = 1, scolumn = 0;
-  pre_sline = r.pre_sline, pre_scolumn = r.pre_scolumn;
-  lnk_sline = r.lnk_sline, lnk_scolumn = r.lnk_scolumn;
-  url_sline = r.url_sline, url_scolumn = r.url_scolumn;
+  pre_sline = 1, pre_scolumn = 0;
+  lnk_sline = 1, lnk_scolumn = 0;
+  url_sline = 1, url_scolumn = 0;
   inbracket = 0;
   href_ = -1;
-  stopped_ = false;
-  nholes_ = 0;
 }
 
-HtmlResume HtmlScanner::resume() const {
-  if (stopped_) return stop_;
-  HtmlResume r;
-  r.offset = base_;
-  r.line = block_line_;
-  r.line_start = block_line_start_;
-  r.pre_sline = pre_sline, r.pre_scolumn = pre_scolumn;
-  r.lnk_sline = lnk_sline, r.lnk_scolumn = lnk_scolumn;
-  r.url_sline = url_sline, r.url_scolumn = url_scolumn;
-  return r;
+HtmlScanner::Tail HtmlScanner::add_tail(std::string_view head, std::string_view fg,
+                                        std::string_view mid, std::string_view label) {
+  Tail t{static_cast<uint32_t>(tail_.size()), 0};
+  for (std::string_view piece : {head, fg, mid, label, kRowEnd}) tail_ += piece;
+  t.len = static_cast<uint32_t>(tail_.size() - t.at);
+  return t;
 }
 
 void HtmlScanner::bind(const HtmlColors &colors) {
+  tail_.clear();
   for (int &n : plain_count_) n = 0;
-  for (const Row &r : kRows)
-    plain_[r.state][plain_count_[r.state]++] = BoundFmt(*r.fmt, {colors[r.clr]});
-  row_a_ = BoundFmt(kRowA, {colors[a_clr]});
-  row_link_ = BoundFmt(kRowLink, {colors[link_clr]});
-  row_url_ = BoundFmt(kRowUrl, {colors[url_clr]});
-  row_url_link_ = BoundFmt(kRowUrlLink, {colors[a_clr]});
-  row_pre_open_ = BoundFmt(kRowPreOpen, {colors[pre_clr], colors[bgc_clr]});
-  row_pre_block_ = BoundFmt(kRowPreBlock, {colors[pre_clr]});
-  row_pre_rest_ = BoundFmt(kRowPreRest, {colors[fgc_clr], colors[bgc_clr]});
-  row_cmnt_ = BoundFmt(kRowCmnt, {colors[cmnt_clr]});
+  for (const Tag &t : kTags) {
+    auto s = static_cast<int>(t.state);
+    if (plain(t.state))
+      plain_[s][plain_count_[s]++] = add_tail(kArea, colors[t.clr], kAreaLabel, t.label);
+  }
+  const Tag &a = tag_of(State::A), &pre = tag_of(State::PRE), &cmnt = tag_of(State::CMNT);
+  std::string_view fgc = colors[HtmlColor::fgc_clr], bgc = colors[HtmlColor::bgc_clr];
+  a_ = add_tail(kArea, colors[a.clr], kAreaLabel, a.label);
+  link_ = add_tail(kArea, colors[HtmlColor::link_clr], kAreaLabel, kLabelLink);
+  url_ = add_tail(kArea, colors[HtmlColor::url_clr], kAreaLabel, kLabelUrl);
+  url_link_ = add_tail(kArea, colors[a.clr], kAreaLabel, kLabelUrlLink);
+  std::string pre_bgc = std::string(colors[pre.clr]) + std::string(kToEndBackground);
+  pre_open_ = add_tail(kToEnd, pre_bgc + std::string(bgc), kToEndLabel, pre.label);
+  pre_block_ = add_tail(kArea, colors[pre.clr], kAreaLabel, kLabelPre);
+  std::string fg_bgc = std::string(fgc) + std::string(kToEndBackground) + std::string(bgc);
+  pre_rest_ = add_tail(kToEnd, fg_bgc, kToEndLabel, kLabelPre);
+  cmnt_ = add_tail(kArea, colors[cmnt.clr], kAreaLabel, cmnt.label);
+  tail_.append(kTailMove, '\0');
 }
 
-void HtmlScanner::run(BlockReader &in, const HtmlColors &colors, OutBuf &out, OutBuf &err) {
+void HtmlScanner::run(HtmlReader &in, const HtmlColors &colors, OutBuf &out, OutBuf &err) {
+  reset();
   bind(colors);
-  attach(out, err, SIZE_MAX);
-  out.format(kOpening, colors[bgc_clr], colors[fgc_clr]);
+  out_ = &out;
+  err_ = &err;
+  out.format(kOpening, colors[HtmlColor::bgc_clr], colors[HtmlColor::fgc_clr]);
   Block b;
   for (size_t from = 0; in.next(from, &b);) {
     from = feed(b);
     if (in.drained()) out.flush();
   }
-  out.format(kClosing);
+  out.put(kClosing);
 }
 
-void HtmlScanner::run(const char *buf, int64_t size, const HtmlColors &colors, OutBuf &out,
-                      OutBuf &err) {
-  MemoryInput input{buf, size > 0 ? static_cast<size_t>(size) : 0};
-  BlockReader in(MemoryInput::read, &input, html_classify);
-  run(in, colors, out, err);
+inline void HtmlScanner::locate(size_t i) {
+  size_t w = i / 64;
+  uint64_t before = newlines_[w] & ((1ULL << (i % 64)) - 1);
+  line = lines_[w] + popcount(before);
+  int64_t start =
+      before ? base_ + static_cast<int64_t>(w * 64 + 64 - __builtin_clzll(before)) : starts_[w];
+  column = base_ + static_cast<int64_t>(i) - start + 1;
 }
 
-size_t HtmlScanner::feed(const Block &b, size_t from) {
+size_t HtmlScanner::feed(const Block &b) {
   d_ = b.data;
   n_ = b.size;
   last_ = b.last;
@@ -250,10 +193,10 @@ size_t HtmlScanner::feed(const Block &b, size_t from) {
   }
   lines_[words] = l;
   starts_[words] = start;
-  bcnt = from;
+  bcnt = 0;
   if (href_ >= 0) href_lookahead(0);
   while (bcnt < n_) {
-    if (state == CMNT) {
+    if (state == State::CMNT) {
       // Only "-->" matters, found at its last byte: '>' or 0x1e (as a carriage return is '-').
       // Its first two bytes may lie in the block before, whose last bytes stand before d_.
       bcnt = find_bit(ends_, bcnt, n_);
@@ -261,9 +204,8 @@ size_t HtmlScanner::feed(const Block &b, size_t from) {
       if (cmp(d_ + bcnt - 2, "-->", 3)) {
         locate(bcnt);
         column -= 2;
-        out_->format(row_cmnt_, sline, scolumn, line, column + 3);
-        if (out_->size() >= cap_) cap_ = 0;  // stop at the tag's '>'
-        state = IDLE;
+        area(cmnt_, sline, scolumn, line, column + 3);
+        state = State::IDLE;
         inbracket = 2;  // the tag goes on to the next '>', which may be this byte
       } else {
         bcnt++;
@@ -329,7 +271,7 @@ bool HtmlScanner::brackets() {
     if (ch == '\n' || ch == '<' || ch == '>') return true;  // the name waits, or is none
     if (!tag_name()) return false;
     inbracket = 2;
-    if (++bcnt >= n_ || state == CMNT) return true;
+    if (++bcnt >= n_ || state == State::CMNT) return true;
     w = bcnt / 64;
     m = brackets_[w] & (~0ULL << (bcnt % 64));
   }
@@ -360,20 +302,20 @@ bool HtmlScanner::tag_name() {
   end = at != bcnt;
   bcnt = at;
   state = found;
-  if (state == IDLE) return true;  // no rows to place: see close_tag()
-  if (d_[at] == '\n') {            // only after a '/': newlines before a name are passed over
+  if (state == State::IDLE) return true;  // no rows to place: see close_tag()
+  if (d_[at] == '\n') {                   // only after a '/': newlines before a name pass over
     locate(at + 1);
     column = 0;
   } else {
     locate(at);
   }
-  if (state == PRE && end == 0) {
+  if (state == State::PRE && end == 0) {
     pre_sline = line;
     pre_scolumn = column - 1;
   }
   scolumn = column - 1 - end;
   sline = line;
-  if (state == A && end == 0) {
+  if (state == State::A && end == 0) {
     href_ = 0;
     href_lookahead(bcnt + 1);
   }
@@ -406,86 +348,62 @@ void HtmlScanner::href_lookahead(size_t p) {
 void HtmlScanner::close_tag(size_t at) {
   // A tag with no rows: its place is never needed, so it is not found (7% less time on real
   // pages than placing every tag, 21 pairs into dd, with and without).
-  if (state == IDLE && inbracket) {
+  if (state == State::IDLE && inbracket) {
     end = 0;
     inbracket = 0;
-    if (cap_ == 0) stop(at + 1);
     return;
   }
   locate(at);
   if (inbracket == 0) syntax();
-  if (plain_count_[state] || state == PRE || state == A) rows();
+  if (state != State::IDLE) rows();
   end = 0;
   inbracket = 0;
-  state = IDLE;
-  if (out_->size() >= cap_) stop(at + 1);
-}
-
-void HtmlScanner::stop(size_t after) {
-  locate(after);
-  stop_ = resume();
-  stop_.offset = base_ + static_cast<int64_t>(after);
-  stop_.line = line;
-  stop_.line_start = stop_.offset - column + 1;
-  stopped_ = true;
-  n_ = after;  // the walks end here
-}
-
-void HtmlScanner::keep_hole() {
-  holes_[nholes_++] =
-      HtmlHole{out_->size(), state, line, column, lnk_sline, lnk_scolumn, url_sline, url_scolumn};
-  if (nholes_ == kMaxHoles) cap_ = 0;  // no room for another: stop at this '>'
-}
-
-void HtmlScanner::fill(const HtmlHole &h, const HtmlResume &before, OutBuf &out) {
-  if (h.state == PRE) {
-    pre_rows(out, before.pre_sline, before.pre_scolumn, h.line, h.column);
-    return;
-  }
-  bool lnk = h.lnk_sline >= 0, url = h.url_sline >= 0;
-  a_rows(out, lnk ? h.lnk_sline : before.lnk_sline, lnk ? h.lnk_scolumn : before.lnk_scolumn,
-         url ? h.url_sline : before.url_sline, url ? h.url_scolumn : before.url_scolumn, h.line,
-         h.column);
+  state = State::IDLE;
 }
 
 void HtmlScanner::rows() {
-  for (int r = 0; r < plain_count_[state]; r++)
-    out_->format(plain_[state][r], sline, scolumn, line, column + 1);
-  if (state == PRE) {
+  auto s = static_cast<int>(state);
+  for (int r = 0; r < plain_count_[s]; r++) area(plain_[s][r], sline, scolumn, line, column + 1);
+  if (state == State::PRE) {
     if (end == 0) {
-      out_->format(row_pre_open_, line, column + 2);
-    } else if (pre_sline < 0) {
-      keep_hole();
+      to_end(pre_open_, line, column + 2);
     } else {
-      pre_rows(*out_, pre_sline, pre_scolumn, line, column);
+      area(pre_block_, pre_sline, pre_scolumn, line, column + 1);
+      to_end(pre_rest_, line, column + 2);
     }
-  } else if (state == A) {
+  } else if (state == State::A) {
     if (end == 0) {
-      int64_t a_end = lnk_sline != 0 ? scolumn + 3 : column + 1;
-      out_->format(row_a_, sline, scolumn, line, a_end);
+      area(a_, sline, scolumn, line, lnk_sline != 0 ? scolumn + 3 : column + 1);
       url_sline = line;
       url_scolumn = column;
-    } else if ((lnk_sline | url_sline) < 0) {
-      keep_hole();
     } else {
-      a_rows(*out_, lnk_sline, lnk_scolumn, url_sline, url_scolumn, line, column);
+      if (lnk_sline != 0) area(link_, lnk_sline, lnk_scolumn + 1, line, url_scolumn);
+      area(url_, url_sline, url_scolumn + 1, line, column - 3);
+      area(url_link_, line, column - 3, line, column + 1);
     }
   }
 }
 
-void HtmlScanner::pre_rows(OutBuf &out, int64_t psline, int64_t pscolumn, int64_t l, int64_t c) {
-  out.format(row_pre_block_, psline, pscolumn, l, c + 1);
-  out.format(row_pre_rest_, l, c + 2);
+// A tail of at most kTailMove bytes is copied with one move of that many (the zeros behind the
+// last tail keep it inside tail_), not a copy of its length.
+inline void HtmlScanner::area(const Tail &t, int64_t l1, int64_t c1, int64_t l2, int64_t c2) {
+  char *w = out_->reserve(2 * kPlaceRoom + 1 + (t.len > kTailMove ? t.len : kTailMove));
+  if (!w) return;
+  w = put_place(w, l1, c1);
+  *w++ = ',';
+  w = put_place(w, l2, c2);
+  memcpy(w, tail_.data() + t.at, t.len > kTailMove ? t.len : kTailMove);
+  out_->commit(w + t.len);
 }
 
-void HtmlScanner::a_rows(OutBuf &out, int64_t lsline, int64_t lscolumn, int64_t usline,
-                         int64_t uscolumn, int64_t l, int64_t c) {
-  if (lsline != 0) out.format(row_link_, lsline, lscolumn + 1, l, uscolumn);
-  out.format(row_url_, usline, uscolumn + 1, l, c - 3);
-  out.format(row_url_link_, l, c - 3, l, c + 1);
+void HtmlScanner::to_end(const Tail &t, int64_t l, int64_t c) {
+  char *w = out_->reserve(kPlaceRoom + t.len);
+  if (!w) return;
+  w = put_place(w, l, c);
+  memcpy(w, tail_.data() + t.at, t.len);
+  out_->commit(w + t.len);
 }
 
 void HtmlScanner::syntax() {
   err_->format(kSyntaxError, line, column);
-  if (err_->size() >= cap_) cap_ = 0;  // stop at this '>'
 }
