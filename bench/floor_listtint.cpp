@@ -10,7 +10,7 @@
 int main(int argc, char **argv) {
   int fd = argc > 1 ? open(argv[1], O_RDONLY) : 0;
   if (fd < 0) return 1;
-  BlockReader in(fd, listing_classify);
+  ListingReader in(fd);
   Block b;
   size_t lines = 0;
   for (size_t from = 0; in.next(from, &b); from = b.size)
