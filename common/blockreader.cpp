@@ -6,6 +6,10 @@
 #include <cerrno>
 #include <cstring>
 
+void BlockInput::clear_back() {
+  memset(buf_, 0, Block::kBack);
+}
+
 bool BlockInput::refill(size_t from, size_t *redo) {
   // A scanner that takes nothing of a full block, or leaves bytes of the last, would be handed
   // the same bytes for ever.

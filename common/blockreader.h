@@ -29,8 +29,10 @@ using ReadFn = ssize_t (*)(void *context, char *buf, size_t n);
 class BlockInput {
  public:
   static constexpr size_t kBlock = 64 * 1024;
-  explicit BlockInput(int fd) : fd_(fd) {}
-  BlockInput(ReadFn read, void *context) : fd_(-1), read_(read), context_(context) {}
+  explicit BlockInput(int fd) : fd_(fd) { clear_back(); }
+  BlockInput(ReadFn read, void *context) : fd_(-1), read_(read), context_(context) {
+    clear_back();
+  }
   BlockInput(const BlockInput &) = delete;
   BlockInput &operator=(const BlockInput &) = delete;
   // Whether the last read brought less than it asked for: the next one may wait for a writer.
@@ -45,16 +47,19 @@ class BlockInput {
   char *data() { return buf_ + Block::kBack; }
   size_t fill_ = 0;  // bytes of data held
   bool eof_ = false;
-  uint64_t bits_[Block::kClasses][kBlock / 64 + 1] = {};
+  uint64_t bits_[Block::kClasses][kBlock / 64 + 1];  // made as bytes arrive
 
  private:
+  // Nothing stands before the input. The rest of the buffer is written before it is read: it is
+  // not cleared, as a program that reads a small file would touch every page of it.
+  void clear_back();
   int fd_;
   ReadFn read_ = nullptr;
   void *context_ = nullptr;
   bool drained_ = false;
   int error_ = 0;
   // kBack bytes before the data, the data, and kAhead zeros behind it.
-  alignas(64) char buf_[Block::kBack + kBlock + Block::kAhead] = {};
+  alignas(64) char buf_[Block::kBack + kBlock + Block::kAhead];
 };
 
 // Hands out an input a block at a time; a scanner says how far it got, and what it left is at

@@ -106,7 +106,7 @@ class OutBuf {
  public:
   static constexpr size_t kChunk = 256 * 1024;  // bytes gathered before a write(2)
   // Writes into fd whenever the buffer fills, and on flush().
-  explicit OutBuf(int fd) : fd_(fd) { room(kChunk); }
+  explicit OutBuf(int fd) : fd_(fd) {}
   OutBuf() : fd_(-1) {}  // keeps everything in memory (view() shows it)
   ~OutBuf() { free(data_); }
   OutBuf(const OutBuf &) = delete;
