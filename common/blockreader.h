@@ -30,9 +30,7 @@ class BlockInput {
  public:
   static constexpr size_t kBlock = 64 * 1024;
   explicit BlockInput(int fd) : fd_(fd) { clear_back(); }
-  BlockInput(ReadFn read, void *context) : fd_(-1), read_(read), context_(context) {
-    clear_back();
-  }
+  BlockInput(ReadFn read, void *context) : fd_(-1), read_(read), context_(context) { clear_back(); }
   BlockInput(const BlockInput &) = delete;
   BlockInput &operator=(const BlockInput &) = delete;
   // Whether the last read brought less than it asked for: the next one may wait for a writer.

@@ -21,7 +21,7 @@ void check_row(const std::string &line, int64_t lines) {
     if (l1 < 1 || l1 > lines) stream_fault("start line", line);
   }
   if (!eat_pos(s, &l2, &c2)) stream_fault("end", line);
-  if (l2 < l1 || l2 > lines || c2 < 1 || c2 > static_cast<int64_t>(kPieceMax))
+  if (l2 < l1 || l2 > lines || c2 < 1 || c2 > static_cast<int64_t>(kPartMax))
     stream_fault("end position", line);
   std::string rest = s;
   if (rest == "ca yellow black" || rest == "ca cyan black") {
@@ -45,14 +45,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string opening = "1,$ca;fgc green; bgc black; fgc green \n";
   std::string want = opening;
   const char *text = reinterpret_cast<const char *>(data);
-  int64_t pieces = 0;
+  int64_t lines = 0;
   size_t at = 0;
-  while (at < size) {  // pieces as a line reader with a 4096-byte limit makes them
-    size_t n = size - at < kPieceMax ? size - at : kPieceMax;
+  while (at < size) {  // the lines, the last one without its newline
+    size_t n = size - at;
     const void *nl = memchr(text + at, '\n', n);
     if (nl) n = static_cast<size_t>(static_cast<const char *>(nl) - (text + at)) + 1;
-    want += ref.piece(text + at, n);
-    pieces++;
+    want += ref.line(text + at, n);
+    lines++;
     at += n;
   }
   std::string stream = out.str();
@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   while (pos < stream.size()) {
     size_t nl = stream.find('\n', pos);
     if (nl == std::string::npos) stream_fault("row without newline", stream.substr(pos));
-    check_row(stream.substr(pos, nl - pos), pieces);
+    check_row(stream.substr(pos, nl - pos), lines);
     pos = nl + 1;
   }
   return 0;

@@ -5,15 +5,14 @@
 #include "listmarks.h"
 #include "outbuf.h"
 
-// The stream's first line: kListingOpening and a newline.
-constexpr Fmt kOpening = "%s\n";
-// A keyword, and a comment, that open and close on one line: line, start column, line, end column.
-constexpr Fmt kKeyword = "[%d,%d],[%d,%d]ca yellow black\n";
-constexpr Fmt kComment = "[%d,%d],[%d,%d]ca cyan black\n";
-// The end of a comment opened on an earlier line: saved start, line, end column.
-constexpr Fmt kCommentEnd = "%s,[%d,%d]ca cyan black # MC! \n";
-// The saved start of an unclosed comment: line, start column.
-constexpr Fmt kSavedStart = "[%d,%d]";
+// The stream's first line is kListingOpening, then kRowEnd. A row is "[line,start]", or the
+// saved start of a comment left open ("[line,start]" or nothing), then ",[line,end]" and a tail:
+// a keyword, and a comment, that open and close on one line, and the end of a comment opened
+// on an earlier line.
+constexpr std::string_view kRowEnd = "\n";
+constexpr std::string_view kKeywordTail = "ca yellow black\n";
+constexpr std::string_view kCommentTail = "ca cyan black\n";
+constexpr std::string_view kCommentEndTail = "ca cyan black # MC! \n";
 
 // Standard error, only when standard output cannot be written or the input cannot be read.
 constexpr Fmt kWriteError = "listtint: standard output: %s\n";

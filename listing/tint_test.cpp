@@ -1,4 +1,4 @@
-// Tests of the listtint core in-process: lines from blocks, and state across pieces.
+// Tests of the listtint core in-process: lines from blocks, and state across lines.
 #include "tint.h"
 
 #include <algorithm>
@@ -15,8 +15,7 @@
 namespace {
 
 // The stream of input read in blocks, which end anywhere when seed is not 0 (reads of drawn
-// sizes); and the one the literal passes give for the pieces of a line reader with a 4096-byte
-// limit.
+// sizes); and the one the literal passes give for its lines.
 std::string through_reader(const std::string &input, uint64_t seed) {
   OutBuf out;
   ListTint t;
@@ -30,10 +29,9 @@ std::string by_lines(const std::string &input) {
   ReferenceTint ref;
   std::string want = "1,$ca;fgc green; bgc black; fgc green \n";
   for (size_t at = 0, n; at < input.size(); at += n) {
-    n = std::min(input.size() - at, kPieceMax);
     size_t nl = input.find('\n', at);
-    if (nl < at + n) n = nl + 1 - at;
-    want += ref.piece(input.data() + at, n);
+    n = nl == std::string::npos ? input.size() - at : nl + 1 - at;
+    want += ref.line(input.data() + at, n);
   }
   return want;
 }
@@ -48,8 +46,8 @@ std::string tint(const std::vector<std::string> &lines) {
 }  // namespace
 
 TEST(ListTint, BlocksThatEndAnywhereGiveTheLinesOfALineReader) {
-  // Every line is marked, so each piece shows in the stream with its number: short and empty
-  // lines, one longer than a piece with a marker across the cut, one of 4095 bytes, no final
+  // Every line is marked, so each line shows in the stream with its number: short and empty
+  // lines, one of 5000 bytes with a marker across byte 4096, one of 4095 bytes, no final
   // newline; then over three blocks of marked lines.
   const std::string mark = "\\*(+Kx\\*(-K";
   std::string cut = std::string(4093, 'x') + mark + std::string(900, 'x') + mark;
@@ -78,12 +76,22 @@ TEST(ListTint, ResetForgetsLineCountAndSavedStart) {
   EXPECT_EQ(out.str(), ",[1,1]ca cyan black # MC! \n");
 }
 
-TEST(ListTint, OverlongPieceIsCutAndMarkersAtItsEndAreFound) {
-  std::string p = std::string(4091, ' ') + "\\*(-C" + "\\*(-C";  // second closer lies past the cut
-  OutBuf out;
-  ListTint t;
-  t.piece(p.data(), p.size(), out);
-  EXPECT_EQ(out.str(), ",[1,4092]ca cyan black # MC! \n");
+TEST(ListTint, ALineLongerThanABlockKeepsItsNumberAndColumns) {
+  // Parts of a block: each marks a keyword, and one ends with a backslash that the next part's
+  // marker begins; the line after it is line 2.
+  const std::string mark = "\\*(+Kab\\*(-K";
+  std::string line = std::string(70000, 'x') + mark;
+  line.replace(kPartMax - 2, mark.size(), mark);
+  line += std::string(100000, 'y') + mark + "\n";
+  std::string input = line + mark + "\n";
+  std::string want = by_lines(input);
+  EXPECT_NE(want.find("[1,65535],[1,65537]ca yellow"), std::string::npos) << want;
+  EXPECT_NE(want.find("[2,1],[2,3]ca yellow"), std::string::npos) << want;
+  for (uint64_t seed = 0; seed <= 5; seed++) EXPECT_EQ(through_reader(input, seed), want) << seed;
+  // A zero byte in a part ends the line's text: the later parts' markers are not read.
+  std::string zero =
+      std::string(1000, 'x') + '\0' + std::string(kPartMax, 'x') + mark + "\n" + mark;
+  EXPECT_EQ(through_reader(zero, 0), by_lines(zero));
 }
 
 namespace {
@@ -110,15 +118,16 @@ std::string near_markers(std::mt19937 &rng, size_t len) {
 
 }  // namespace
 
-TEST(ListTint, APieceFullOfOneKindOfMarker) {
-  // 818 openers and a closer: the most markers of one kind that a piece can hold.
+TEST(ListTint, ALineFullOfOneKindOfMarker) {
+  // Openers and a closer: the most markers of one kind that a line of a block can hold.
   std::string p;
-  for (int k = 0; k < 818; k++) p += "\\*(+K";
+  while (p.size() + 11 <= kPartMax) p += "\\*(+K";
   p += "\\*(-K\n";
   OutBuf out;
   ListTint t;
   t.piece(p.data(), p.size(), out);
-  EXPECT_EQ(out.str(), "[1,1],[1,4086]ca yellow black\n");
+  EXPECT_EQ(out.str(), ReferenceTint().line(p.data(), p.size()));
+  EXPECT_EQ(out.str(), "[1,1],[1," + std::to_string(p.size() - 1 - 10 + 1) + "]ca yellow black\n");
 }
 
 TEST(ListTint, AgreesWithTheLiteralPasses) {
@@ -136,14 +145,15 @@ TEST(ListTint, AgreesWithTheLiteralPasses) {
   for (int k = 0; k < 7; k++) far += "\\*(+K\\*(-K";
   lines.push_back(far + "+Cc\\*(-C\n");
   std::mt19937 rng(12);
-  for (int k = 0; k < 3000; k++) lines.push_back(near_markers(rng, rng() % (k % 10 ? 60 : 4200)));
+  for (int k = 0; k < 3000; k++)
+    lines.push_back(near_markers(rng, rng() % (k % 10 ? 60 : k % 500 ? 4200 : kPartMax)));
   OutBuf out;
   ListTint tint;
   ReferenceTint ref;
   std::string want;
   for (const std::string &l : lines) {
     tint.piece(l.data(), l.size(), out);
-    want += ref.piece(l.data(), l.size());
+    want += ref.line(l.data(), l.size());
   }
   EXPECT_EQ(out.str(), want);
   EXPECT_GT(want.size(), 50000u);  // the pieces did pair markers

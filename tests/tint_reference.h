@@ -9,12 +9,10 @@
 
 class ReferenceTint {
  public:
-  // The rows of the next piece (at most 4096 bytes are kept), in the stream's own words.
-  std::string piece(const char *text, size_t n) {
+  // The rows of the next line, of any length, in the stream's own words.
+  std::string line(const char *text, size_t n) {
     lineno_++;
-    if (n > 4096) n = 4096;
-    memcpy(line_, text, n);
-    line_[n] = '\0';  // the text ends at its first zero byte: strstr stops there
+    line_.assign(text, n);  // the text ends at its first zero byte: strstr stops there
     std::string rows;
     int start, end;
     while (find_and_remove("\\*(+K", &start) && find_and_remove("\\*(-K", &end))
@@ -37,9 +35,9 @@ class ReferenceTint {
 
  private:
   bool find_and_remove(const char *marker, int *col) {
-    char *at = strstr(line_, marker);
+    char *at = strstr(&line_[0], marker);
     if (!at) return false;
-    *col = static_cast<int>(at - line_) + 1;
+    *col = static_cast<int>(at - &line_[0]) + 1;
     memmove(at, at + 5, strlen(at + 5) + 1);
     return true;
   }
@@ -48,7 +46,7 @@ class ReferenceTint {
     snprintf(buf, sizeof buf, fmt, lineno_, start, lineno_, end);
     return buf;
   }
-  char line_[4097];
+  std::string line_;
   long long lineno_ = 0;
   char saved_[48] = "";
 };
