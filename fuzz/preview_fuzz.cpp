@@ -43,8 +43,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     }
     plain += shown[i];
   }
-  if (plain != visible(bare)) stream_fault("text not shown as it is, in visible form", plain);
-  if (visible(err.str()) != err.str()) stream_fault("a control byte on standard error", err.str());
+  // Tabs and newlines lay the text out; all else is as visible() shows it.
+  std::string want;
+  for (size_t i = 0, from = 0; i <= bare.size(); i++) {
+    if (i < bare.size() && bare[i] != '\n' && bare[i] != '\t') continue;
+    want += visible(std::string_view(bare).substr(from, i - from));
+    if (i < bare.size()) want += bare[i];
+    from = i + 1;
+  }
+  if (plain != want) stream_fault("text not shown as it is, in visible form", plain);
+  std::string errors = err.str();  // each message on its line, in visible form
+  for (size_t at = 0, nl; at < errors.size(); at = nl + 1) {
+    nl = errors.find('\n', at);
+    if (nl == std::string::npos) nl = errors.size();
+    std::string_view message = std::string_view(errors).substr(at, nl - at);
+    if (visible(message) != message) stream_fault("a control byte on standard error", errors);
+  }
   OutBuf page;
   render(text, c, Format::kHtml, "fuzz", page);
   return 0;

@@ -8,6 +8,7 @@
 
 #include "listformats.h"
 #include "tint.h"
+#include "visible.h"
 
 int main(int argc, char **argv) {
   int fd = 0;
@@ -28,7 +29,7 @@ int main(int argc, char **argv) {
   int status = finish_output(out, err, kWriteError);
   if (in.error()) {
     // What was read is written; the status and the message say the input ended early.
-    err.format(kReadError, argc > 1 ? argv[1] : "standard input", strerror(in.error()));
+    err.format(kReadError, argc > 1 ? visible(argv[1]) : "standard input", strerror(in.error()));
     err.flush();
     status = 1;
   }

@@ -96,7 +96,7 @@ TEST(Visible, EveryKindOfByte) {
   const struct {
     std::string in, out;
   } cases[] = {
-      {"a\tb\n ~", "a\tb\n ~"},
+      {"a\tb\n ~", "a^Ib^J ~"},  // a message stays on its line
       {std::string("\0\x1b\x07\x7f\r", 5), "^@^[^G^?^M"},
       {"\xc2\x9b\xc2\x80\xc2\x9f", "\\x9b\\x80\\x9f"},  // C1 controls, UTF-8
       {"\xc2\xa0\xdf\xbf", "\xc2\xa0\xdf\xbf"},         // the first and last after them
@@ -110,6 +110,13 @@ TEST(Visible, EveryKindOfByte) {
       {"\xf5\x80\xff", "\\xf5\\x80\\xff"},
       {"\xe1\x80", "\\xe1\\x80"},  // cut short by the end
       {"\xe1\x80x", "\\xe1\\x80x"},
+      // Characters that reorder text or show nothing, at the edges of their ranges, beside
+      // neighbours that show.
+      {"user\xe2\x80\xae \xe2\x81\xa6x\xe2\x81\xa9", "user\\u202e \\u2066x\\u2069"},
+      {"\xe2\x80\x8a\xe2\x80\x8b\xe2\x80\x8f\xe2\x80\x90",
+       "\xe2\x80\x8a\\u200b\\u200f\xe2\x80\x90"},
+      {"\xc2\xad\xef\xbb\xbf\xf3\xa0\x80\x81\xf3\xa0\x82\x80",
+       "\\u00ad\\ufeff\\ue0001\xf3\xa0\x82\x80"},
   };
   for (const auto &c : cases) EXPECT_EQ(visible(c.in), c.out) << c.in;
 }

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "visible.h"
+
 namespace {
 const char kNotTty[] = "stdin is %sa tty, stdout is %sa tty\n";
 const char kNoTerm[] = "No TERM environment variable, not a ilvoterm\n";
@@ -28,6 +30,6 @@ int main(int argc, char **argv) {
     return 1;
   }
   if (strncmp(term, "vt100", 5) == 0) return 0;
-  if (diagnose) fprintf(stderr, kOtherTerm, term);
+  if (diagnose) fprintf(stderr, kOtherTerm, visible(term).c_str());
   return 1;
 }

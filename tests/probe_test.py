@@ -53,6 +53,8 @@ check("vt100 and more", [], "tty", "tty", "vt100-ilvo", 0, "")
 check("vt10", [], "tty", "tty", "vt10", 1, "TERM is not vt100, it is vt10\n")
 check("capitals", [], "tty", "tty", "VT100", 1, "TERM is not vt100, it is VT100\n")
 check("xterm", [], "tty", "tty", "xterm-256color", 1, "TERM is not vt100, it is xterm-256color\n")
+check("escapes", [], "tty", "tty", "x\033[31mred\007\n\u202e", 1,
+      "TERM is not vt100, it is x^[[31mred^G^J\\u202e\n")
 check("stdin a file", [], "file", "tty", "vt100", 1, "stdin is not a tty, stdout is a tty\n")
 check("stdout a pipe", [], "tty", "pipe", "vt100", 1, "stdin is a tty, stdout is not a tty\n")
 check("both redirected", [], "file", "file", "vt100", 1, "stdin is not a tty, stdout is not a tty\n")

@@ -3,8 +3,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+#include <new>
+
 #include "htmlscan.h"
 #include "htmltexts.h"
+#include "visible.h"
 
 int main(int argc, char **argv) {
   // A pipe that holds a whole buffer takes each write at once while its reader drains it, so
@@ -20,13 +25,27 @@ int main(int argc, char **argv) {
     err.format(kPragmaError, argc, kHtmlArgCount);
     colors = html_default_colors();
   }
-  // A file that cannot be opened, or a directory, counts as empty; so does the rest of one
-  // whose read fails. The input is read a block at a time: a pipe may be endless.
+  // A file that cannot be opened, or a directory, counts as empty, and so does the rest of one
+  // whose read fails: the stream is that of what was read, as the editor may read it, and the
+  // failure is said and is the exit status. The input is read a block at a time: a pipe may be
+  // endless.
   int fd = argc > 1 ? open(argv[1], O_RDONLY) : -1;
+  int why = fd < 0 && argc > 1 ? errno : 0;
   struct stat st;
-  if (fd >= 0 && (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))) fd = -1;
+  if (fd >= 0 && fstat(fd, &st) != 0) why = errno;
+  if (fd >= 0 && !why && S_ISDIR(st.st_mode)) why = EISDIR;
+  if (why) fd = -1;
   HtmlReader in(fd);
   HtmlScanner scanner;
-  scanner.run(in, colors, out, err);
-  return finish_output(out, err, kWriteError);
+  try {
+    scanner.run(in, colors, out, err);
+  } catch (const std::bad_alloc &) {  // for the rows' colors, which may be of any length
+    err.format(kNoMemory, strerror(ENOMEM));
+    finish_output(out, err, kWriteError);
+    return 1;
+  }
+  if (fd >= 0) why = in.error();
+  if (why) err.format(kFileError, visible(argv[1]), strerror(why));
+  int status = finish_output(out, err, kWriteError);
+  return why ? 1 : status;
 }

@@ -12,6 +12,9 @@ constexpr Fmt kPragmaError =
     "html.p: color pragma syntax error(%d parameters used, %d expected), defaults used.\n";
 constexpr Fmt kSyntaxError = "Syntax error at line %d, on character %d!\n";
 constexpr Fmt kWriteError = "html.p: standard output: %s\n";
+// A file that cannot be opened or read: its name (in visible form), the system's reason.
+constexpr Fmt kFileError = "html.p: %s: %s\n";
+constexpr Fmt kNoMemory = "html.p: %s\n";
 
 // The stream's first and last lines.
 constexpr Fmt kOpening = "1,$ ca;fgc '#ffff0010ffff';bgc %s; fgc %s\n";
