@@ -10,7 +10,9 @@ FUZZBUILD  ?= build-fuzz
 
 PREFIX     ?= /usr/local
 
-.PHONY: all run test fuzz bench coverage mutate install golden-update format clean
+PKGBUILD   ?= build-package
+
+.PHONY: all run test fuzz bench coverage mutate install uninstall package golden-update format clean
 
 all:
 	@scripts/deps.sh build
@@ -40,6 +42,18 @@ test:
 # PREFIX=... and DESTDIR=... as usual.
 install: all
 	cmake --install "$(BUILD)" --prefix "$(PREFIX)"
+
+# Removes what install installed, for the same PREFIX and DESTDIR, and its folders left empty.
+uninstall: all
+	scripts/uninstall.sh "$(BUILD)" "$(PREFIX)"
+
+# A Debian package that installs into /usr, built apart (dynamically linked, pages compressed).
+package:
+	@scripts/deps.sh package
+	cmake -S . -B "$(PKGBUILD)" -G "$(GENERATOR)" -DCMAKE_BUILD_TYPE=Release -DILVO_TESTS=OFF \
+	  -DILVO_PACKAGE=ON -DILVO_WERROR=$(WERROR) >/dev/null
+	cmake --build "$(PKGBUILD)"
+	cd "$(PKGBUILD)" && cpack -G DEB
 
 # Times the release filters, and the floors of their jobs, against cat; see bench/bench.py.
 bench: all
@@ -90,4 +104,4 @@ format:
 	git ls-files '*.c' '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf "$(BUILD)" "$(TESTBUILD)" "$(FUZZBUILD)" "$(COVBUILD)"
+	rm -rf "$(BUILD)" "$(TESTBUILD)" "$(FUZZBUILD)" "$(COVBUILD)" "$(PKGBUILD)"

@@ -1,6 +1,6 @@
 // debug_example: shows what Debug makes of DEBUG. Try:
 //   DEBUG=y debug_example            DEBUG=@1,3 debug_example
-//   DEBUG='3>/tmp/err.$$' debug_example        DEBUG='1|sed s/^/piped:/' debug_example
+//   DEBUG='3>$HOME/err.$$' debug_example        DEBUG='1|sed s/^/piped:/' debug_example
 #include <unistd.h>
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs, from Debian's packages, whatever the build and the tests need and this machine lacks.
-# Usage: deps.sh build|test|fuzz|bench|coverage
+# Usage: deps.sh build|test|fuzz|bench|coverage|package
 set -eu
 want=()
 have_cmd() { command -v "$1" >/dev/null 2>&1; }
@@ -18,6 +18,10 @@ if [ "${1:-build}" = test ] || [ "${1:-build}" = coverage ]; then
 fi
 if [ "${1:-build}" = coverage ]; then
   have_cmd gcovr || want+=(gcovr)
+fi
+if [ "${1:-build}" = test ] || [ "${1:-build}" = package ]; then
+  have_cmd dpkg-shlibdeps || want+=(dpkg-dev)
+  have_cmd lintian || want+=(lintian)
 fi
 if [ "${1:-build}" = bench ]; then
   have_cmd python3 || want+=(python3)

@@ -7,7 +7,9 @@
  *                  adding to the bits it already has
  *   N              debug = N, a decimal number as atoi reads it, taken modulo 2^32
  *                  (so -1 sets every bit; beyond the range of long long it is read as that bound)
- *   LEVEL>path     standard error to path, emptied first; LEVEL>>path appends
+ *   LEVEL>path     standard error to path, emptied first; LEVEL>>path appends. The path is
+ *                  opened as the shell's '>' opens it, following a link: name one in a folder
+ *                  of your own ($HOME, $XDG_RUNTIME_DIR), not a guessable name in /tmp
  *   LEVEL|command  standard error into the standard input of a shell command
  * The first '>' decides the form; only a value without '>' can be a pipe. Blanks and tabs around
  * the target are cut, and a final "$$" in it becomes the process id (left as it is when the id

@@ -1,8 +1,8 @@
 // Links the installed Debug and hexdump from C++.
 #include <cstdio>
 
-#include <debug.h>
-#include <hexdump.h>
+#include <ilvo/debug.h>
+#include <ilvo/hexdump.h>
 
 unsigned int debug;
 
