@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <getopt.h>
 #include <signal.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -182,10 +181,11 @@ int open_file(const char *path, struct stat *st) {
   return fd;
 }
 
-// A file's bytes: mapped when it is a regular file, else read into held, up to limit bytes.
+// A file's bytes, read into held (a file that shrank while mapped would end the program with
+// SIGBUS), up to limit bytes when it is not a regular file.
 struct File {
   std::string_view bytes;
-  OutBuf held;  // the bytes when they were read, not mapped; its growth fails without throwing
+  OutBuf held;  // its growth fails without throwing
 };
 
 // Reads path into *f; false with errno set (EFBIG: past the limit, ENOMEM: no memory to hold
@@ -195,13 +195,10 @@ bool load(const char *path, size_t limit, File *f) {
   int fd = open_file(path, &st);
   if (fd < 0) return false;
   bool regular = S_ISREG(st.st_mode);
-  if (regular && st.st_size > 0) {
-    void *p = mmap(nullptr, static_cast<size_t>(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-    if (p != MAP_FAILED) {
-      close(fd);
-      f->bytes = std::string_view(static_cast<const char *>(p), static_cast<size_t>(st.st_size));
-      return true;
-    }
+  if (regular && st.st_size > 0 && !f->held.reserve(static_cast<size_t>(st.st_size))) {
+    close(fd);
+    errno = ENOMEM;
+    return false;
   }
   char chunk[1 << 16];
   for (;;) {

@@ -178,4 +178,25 @@ TEST(WithoutMarkers, TakesOutEveryMarkerAndTheOnesThatForm) {
   EXPECT_EQ(without_markers("\\*(+Kif\\*(-K x\n\\*(\\*(+C+Cy\\*(-C\n\\*(+Xz\\*e"),
             "if x\ny\n\\*(+Xz\\*e");
   EXPECT_EQ(without_markers(""), "");
+  // Against the literal removal, line by line until no marker is left, on lines rich in markers
+  // that removals join.
+  std::mt19937 rng(3);
+  const char *const kBits[] = {"\\*(+K", "\\*(-C", "\\*(", "\\", "*(", "+K", "-C", "+", "x", "\n"};
+  for (int round = 0; round < 500; round++) {
+    std::string in;
+    for (auto k = rng() % 60; k > 0; k--) in += kBits[rng() % 10];
+    std::string want;
+    for (size_t at = 0; at < in.size();) {
+      size_t stop = std::min(in.find('\n', at), in.size() - 1) + 1;
+      std::string line = in.substr(at, stop - at);
+      for (bool found = true; found;) {
+        found = false;
+        for (std::string_view m : kListingMarkers)
+          for (size_t k; (k = line.find(m)) != std::string::npos; found = true) line.erase(k, 5);
+      }
+      want += line;
+      at = stop;
+    }
+    ASSERT_EQ(without_markers(in), want) << in;
+  }
 }

@@ -207,10 +207,10 @@ class Writer {
         out_.format(kSpanOpen, style);
       } else {
         OutBuf title;
-        if (from.fg) title.format(kOrigin, from.fg, escape(visible(text_of(from.fg))));
+        if (from.fg) title.format(kOrigin, from.fg, escape(quote(text_of(from.fg))));
         if (from.fg && from.bg && from.bg != from.fg) title.put("&#10;");
         if (from.bg && from.bg != from.fg)
-          title.format(kOrigin, from.bg, escape(visible(text_of(from.bg))));
+          title.format(kOrigin, from.bg, escape(quote(text_of(from.bg))));
         out_.format(kSpanOpenTitled, style, title.view());
       }
     }

@@ -12,7 +12,8 @@ const Fmt kBadCommand = "ilvo_preview: %s:%d: unknown command '%s'\n";
 const Fmt kBadColor = "ilvo_preview: %s:%d: unknown color '%s'\n";
 const Fmt kBadRange = "ilvo_preview: %s:%d: cannot read the range '%s'\n";
 const Fmt kMsg = "%s\n";
-const Fmt kMoreProblems = "ilvo_preview: %d more stream lines could not be read\n";
+const Fmt kMoreMessages = "ilvo_preview: %d more messages were not shown\n";
+const char kCut[] = "...";
 // --explain.
 const Fmt kPastFile = "[%d,%d] is past the end of the file, which has %d lines\n";
 const Fmt kPastLine = "[%d,%d] is past the end of line %d, which has %d columns\n";
@@ -169,7 +170,7 @@ void explain_place(const LineTable &lines, const Coloring &c, int64_t ln, int64_
   const Area *fg = nullptr, *bg = nullptr;  // the last with a color of each layer: shown
   for (const Area *a : covering) {
     auto n = static_cast<size_t>(a->line);
-    out.format(kCoveringLine, a->line, n <= c.texts.size() ? visible(c.texts[n - 1]) : "");
+    out.format(kCoveringLine, a->line, n <= c.texts.size() ? quote(c.texts[n - 1]) : "");
     if (a->fg.set) fg = a;
     if (a->bg.set) bg = a;
   }
@@ -180,14 +181,25 @@ void explain_place(const LineTable &lines, const Coloring &c, int64_t ln, int64_
   out.put(".\n");
 }
 
+std::string quote(std::string_view text) {
+  size_t at = 0;
+  for (size_t k = 0; k < kQuoteChars && at < text.size(); k++) {
+    Shown how;
+    at += char_at(text, at, &how);
+  }
+  return visible(text.substr(0, at)) + (at < text.size() ? kCut : "");
+}
+
+bool StreamReader::count_message() {
+  return ++messages_ <= kMaxMessages;
+}
+
 void StreamReader::problem(const Fmt &fmt, std::string_view text) {
-  if (problem_line_ != lineno_) problems_++;
-  problem_line_ = lineno_;
-  if (problems_ <= kMaxProblems) err_.format(fmt, visible(name_), lineno_, visible(text));
+  if (count_message()) err_.format(fmt, visible(name_), lineno_, quote(text));
 }
 
 void StreamReader::finish() {
-  if (problems_ > kMaxProblems) err_.format(kMoreProblems, problems_ - kMaxProblems);
+  if (messages_ > kMaxMessages) err_.format(kMoreMessages, messages_ - kMaxMessages);
 }
 
 void StreamReader::color_word(std::string_view word, Color *c) {
@@ -250,7 +262,7 @@ void StreamReader::command(std::string_view cmd) {
     std::string_view text = trim(cmd.substr(3));
     if (text.size() >= 2 && text.front() == '\'' && text.back() == '\'')
       text = text.substr(1, text.size() - 2);
-    err_.format(kMsg, visible(text));
+    if (count_message()) err_.format(kMsg, quote(text));
   } else if (cmd.front() == '[' || cmd.front() == '1' || cmd.front() == ',') {
     area(cmd);
   } else {
@@ -278,22 +290,4 @@ Coloring read_stream(std::string_view stream, const LineTable &lines, const char
   }
   r.finish();
   return r.coloring();
-}
-
-std::string without_markers(std::string_view listing) {
-  std::string out;
-  out.reserve(listing.size());
-  for (size_t at = 0; at < listing.size();) {
-    size_t nl = listing.find('\n', at);
-    size_t stop = nl == std::string_view::npos ? listing.size() : nl + 1;
-    std::string line(listing.substr(at, stop - at));
-    for (bool found = true; found;) {  // until no marker is left, formed ones included
-      found = false;
-      for (std::string_view m : kListingMarkers)
-        for (size_t k; (k = line.find(m)) != std::string::npos; found = true) line.erase(k, 5);
-    }
-    out += line;
-    at = stop;
-  }
-  return out;
 }

@@ -59,19 +59,24 @@ struct Coloring {
   std::vector<std::string> texts;
 };
 
+// A text of the stream as a message or a page quotes it: its first kQuoteChars characters in
+// visible form, and "..." when there are more, so that no line is repeated whole.
+constexpr size_t kQuoteChars = 200;
+std::string quote(std::string_view text);
+
 // Runs the commands of a stream, line by line as they come, against the source's lines.
-// Problems are reported on err as "ilvo_preview: NAME:LINE: reason" and the command is skipped,
-// up to kMaxProblems of them; msg texts go to err as well. Every text from the stream reaches
-// err in visible form.
+// Problems are reported on err as "ilvo_preview: NAME:LINE: reason" and the command is skipped;
+// msg texts go to err as well; up to kMaxMessages messages in all, then their count. Every text
+// from the stream reaches err in visible form, cut as quote() cuts it.
 class StreamReader {
  public:
-  static constexpr int64_t kMaxProblems = 20;
+  static constexpr int64_t kMaxMessages = 20;
   // keep_texts: keep the text of every line, to say where a color comes from.
   StreamReader(const LineTable &lines, std::string_view name, OutBuf &err, bool keep_texts = false)
       : lines_(lines), name_(name), err_(err), keep_texts_(keep_texts) {}
   // The next line of the stream, without its newline.
   void line(std::string_view text);
-  // After the last line: how many lines' problems went unreported, if any.
+  // After the last line: how many messages went unshown, if any.
   void finish();
   const Coloring &coloring() const { return out_; }
 
@@ -80,13 +85,14 @@ class StreamReader {
   void area(std::string_view cmd);
   void color_word(std::string_view word, Color *c);
   void problem(const Fmt &fmt, std::string_view text);
+  bool count_message();  // false once kMaxMessages were written
   const LineTable &lines_;
   std::string_view name_;
   OutBuf &err_;
   Coloring out_;
   int64_t lineno_ = 0;
   bool keep_texts_;
-  int64_t problems_ = 0, problem_line_ = 0;  // lines with a problem; the last of them
+  int64_t messages_ = 0;  // written to err, or held back
 };
 
 // Writes, as plain text, every area of c (whose stream texts were kept) that covers column col of
@@ -97,9 +103,5 @@ void explain_place(const LineTable &lines, const Coloring &c, int64_t ln, int64_
 // The whole of a stream held in memory, for tests.
 Coloring read_stream(std::string_view stream, const LineTable &lines, const char *name,
                      OutBuf &err);
-
-// A marked listing as the editor shows it: every keyword and comment marker taken out of each
-// line (also those that taking out others forms), the rest as it stands.
-std::string without_markers(std::string_view listing);
 
 #endif
