@@ -15,6 +15,7 @@
 #include <string>
 
 #include "outbuf.h"
+#include "pager.h"
 #include "render.h"
 #include "stream.h"
 #include "visible.h"
@@ -53,7 +54,8 @@ const Fmt kTooLarge =
     "ilvo_preview: %s: more than %d bytes from a file that is not a regular file (see "
     "--max-size)\n";
 const Fmt kEmptyStream = "ilvo_preview: %s: the stream is empty: the text shows without colors\n";
-const Fmt kNoPager = "ilvo_preview: cannot start the pager '%s': writing directly\n";
+const Fmt kNoPager = "ilvo_preview: cannot start the pager '%s' (%s): writing directly\n";
+const Fmt kPagerFailed = "ilvo_preview: the pager '%s' failed (status %d)\n";
 const Fmt kWriteError = "ilvo_preview: standard output: %s\n";
 
 struct Options {
@@ -261,118 +263,15 @@ bool read_lines(int fd, bool regular, size_t limit, MakeReader make_reader, size
   return true;
 }
 
-// The pager, while one runs: the process and the pipe to it.
-volatile sig_atomic_t pager_pid = -1, pager_fd = -1;
-// Where a terminal shows the colors written, while the program writes them there directly.
-volatile sig_atomic_t terminal_fd = -1;
-
-// SIGINT, SIGTERM, SIGHUP, SIGPIPE: the terminal gets its own colors back (or the pager the end
-// of its input, and the time to end), then the signal ends the program as it would have.
-void on_signal(int sig) {
-  if (terminal_fd >= 0 && write(terminal_fd, kAnsiReset, strlen(kAnsiReset)) < 0) {
-    // a terminal that is gone needs no reset
-  }
-  if (pager_pid > 0) {
-    close(pager_fd);
-    while (waitpid(pager_pid, nullptr, 0) < 0 && errno == EINTR) {
-    }
-  }
-  signal(sig, SIG_DFL);
-  raise(sig);
-}
-
-// pipe: SIGPIPE as well; else it is ignored, as a pager that quits early is no error.
-void catch_signals(bool pipe) {
-  struct sigaction sa = {};
-  sa.sa_handler = on_signal;
-  sigemptyset(&sa.sa_mask);
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) sigaction(sig, &sa, nullptr);
-  if (pipe)
-    sigaction(SIGPIPE, &sa, nullptr);
-  else
-    signal(SIGPIPE, SIG_IGN);
-}
-
 // Renders into out; what was written is flushed also when memory runs out on the way.
 void show(std::string_view text, const Coloring &c, const Options &o, const char *source,
-          OutBuf &out) {
+          OutBuf &out, WriteFn write) {
   try {
-    render(text, c, o.format, source, out, o.numbers);
+    render(text, c, o.format, source, out, o.numbers, write);
   } catch (const std::bad_alloc &) {
     out.flush();
     throw;
   }
-}
-
-// Whether the first word of a shell command names a program that can be run: a path, or a
-// name found in PATH. A command that is more than words is left to the shell.
-bool runnable(const std::string &cmd) {
-  size_t start = cmd.find_first_not_of(" \t");
-  if (start == std::string::npos) return false;
-  std::string word = cmd.substr(start, cmd.find_first_of(" \t", start) - start);
-  if (word.find_first_not_of(
-          "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-_./+") !=
-      std::string::npos)
-    return true;
-  if (word.find('/') != std::string::npos) return access(word.c_str(), X_OK) == 0;
-  const char *path = getenv("PATH");
-  std::string dirs = path ? path : "/usr/local/bin:/usr/bin:/bin";
-  for (size_t at = 0; at <= dirs.size();) {
-    size_t colon = dirs.find(':', at);
-    if (colon == std::string::npos) colon = dirs.size();
-    std::string dir = colon > at ? dirs.substr(at, colon - at) : ".";
-    if (access((dir + "/" + word).c_str(), X_OK) == 0) return true;
-    at = colon + 1;
-  }
-  return false;
-}
-
-// The pager for ANSI output to a terminal: ILVO_PAGER, else PAGER, else less; none when it is
-// empty or cat.
-std::string pager_command() {
-  const char *cmd = getenv("ILVO_PAGER");
-  if (!cmd) cmd = getenv("PAGER");
-  if (!cmd) cmd = "less";
-  std::string c = cmd;
-  size_t a = c.find_first_not_of(" \t"), b = c.find_last_not_of(" \t");
-  c = a == std::string::npos ? "" : c.substr(a, b - a + 1);
-  return c == "cat" ? "" : c;
-}
-
-// Starts cmd through the shell with a pipe to its standard input; the pipe's descriptor, or -1.
-int start_pager(const std::string &cmd) {
-  int fds[2];
-  if (pipe(fds) != 0) return -1;
-  pid_t pid = fork();
-  if (pid < 0) {
-    close(fds[0]);
-    close(fds[1]);
-    return -1;
-  }
-  if (pid == 0) {
-    dup2(fds[0], 0);
-    close(fds[0]);
-    close(fds[1]);
-    // less shows short output and returns at once, keeping the colors, unless told otherwise.
-    setenv("LESS", "FRX", 0);
-    execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char *>(nullptr));
-    _exit(127);
-  }
-  close(fds[0]);
-  fcntl(fds[1], F_SETFD, FD_CLOEXEC);
-  pager_fd = fds[1];
-  pager_pid = pid;
-  return fds[1];
-}
-
-// Ends the pager's input and waits for it; its exit status, or -1 when it did not exit.
-int wait_pager() {
-  close(pager_fd);
-  int status = 0;
-  while (waitpid(pager_pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  pager_pid = -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 // Shows the source as the options say; the exit status. *doing names the file being worked on,
@@ -415,31 +314,26 @@ int run(const Options &o, const char *source, OutBuf &err, const char **doing) {
   }
   bool ansi = o.format != Format::kHtml, terminal = isatty(1);
   std::string pager = ansi && terminal && o.pager ? pager_command() : "";
-  if (!pager.empty() && !runnable(pager)) {
-    err.format(kNoPager, visible(pager));
-    pager.clear();
-  }
   if (!pager.empty()) {
     catch_signals(false);
     int to_pager = start_pager(pager);
     if (to_pager >= 0) {
       OutBuf out(to_pager);
-      show(display, reader->coloring(), o, source, out);
+      show(display, reader->coloring(), o, source, out, nullptr);
       bool written = out.flush() || out.error() == EPIPE;
-      int status = wait_pager();
-      if (status != 126 && status != 127) {
+      if (int status = wait_pager(); status != 0) {
+        err.format(kPagerFailed, visible(pager), status);
         err.flush();
-        return written ? 0 : finish_output(out, err, kWriteError);
+        return 1;
       }
+      err.flush();
+      return written ? 0 : finish_output(out, err, kWriteError);
     }
-    err.format(kNoPager, visible(pager));
+    err.format(kNoPager, visible(pager), strerror(errno));
   }
-  if (ansi && terminal) {
-    terminal_fd = 1;
-    catch_signals(true);
-  }
+  if (ansi && terminal) catch_signals(true);
   OutBuf out(1);
-  show(display, reader->coloring(), o, source, out);
+  show(display, reader->coloring(), o, source, out, ansi && terminal ? write_terminal : nullptr);
   return finish_output(out, err, kWriteError);
 }
 

@@ -16,8 +16,9 @@ const Fmt kAnsi256Fg = "\x1b[38;5;%dm";
 const Fmt kAnsi256Bg = "\x1b[48;5;%dm";
 const char kAnsiDefaultFg[] = "\x1b[39m";
 const char kAnsiDefaultBg[] = "\x1b[49m";
-const Fmt kAnsiGutter = "\x1b[2m%s%d\x1b[22m ";  // blanks, the number
-const Fmt kAnsiVisible = "\x1b[7m%s\x1b[27m";    // a control character's visible form, reversed
+const Fmt kAnsiGutter = "\x1b[2m%s%d\x1b[22m\t";  // blanks, the number: a tab's width
+const char kAnsiToLineEnd[] = "\x1b[K";           // the background color to the window's edge
+const Fmt kAnsiVisible = "\x1b[7m%s\x1b[27m";     // a control character's visible form, reversed
 const Fmt kPageHead =
     "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>%s</title>\n"
     "<style>body { color: %s; background: %s; margin: 0; }\n"
@@ -27,6 +28,10 @@ const Fmt kPageHead =
 const Fmt kPageNumbers =
     "\n.ln::before { content: attr(data-n); display: inline-block; min-width: %dch; "
     "text-align: right; margin-right: 1ch; color: #808080; user-select: none; }";
+// A gutter of this many columns, one of them its margin, keeps the text's tab stops.
+constexpr int kGutter = 8;
+// Writes to a terminal end at runs' edges once this much is buffered (see render()).
+constexpr size_t kWriteAt = 64 * 1024;
 const char kPageTail[] = "</pre></body>\n</html>\n";
 const Fmt kSpanOpen = "<span style=\"%s\">";
 const Fmt kSpanOpenTitled = "<span style=\"%s\" title=\"%s\">";
@@ -93,8 +98,9 @@ struct Origin {
 class Writer {
  public:
   Writer(Format f, const Coloring &c, std::string_view title, std::string_view text, bool numbers,
-         OutBuf &out)
-      : format_(f),
+         OutBuf &out, WriteFn write)
+      : write_(write),
+        format_(f),
         html_(f == Format::kHtml),
         dfg_(c.fg),
         dbg_(c.bg),
@@ -104,6 +110,7 @@ class Writer {
     if (numbers && !text.empty()) {
       int64_t lines = std::count(text.begin(), text.end(), '\n') + (text.back() != '\n');
       for (int64_t k = lines; k > 0; k /= 10) width_++;
+      width_ = std::max(width_, kGutter - 1);
       gutter_at_ = 0;
     }
     if (html_) {
@@ -122,17 +129,22 @@ class Writer {
     if (!bg.set) bg = dbg_;
     size_t i = std::max(start, next_);
     while (i < end) {
+      checkpoint();
       if (i == gutter_at_) gutter();
       auto c = static_cast<unsigned char>(text_[i]);
       if (c == '\n' || (c == '\r' && i + 1 < text_.size() && text_[i + 1] == '\n')) {
         if (c == '\n' && html_) colors(fg, bg, from);  // a page's newline is in its run's span
+        if (c == '\n' && !html_ && bg.set) {           // the line's background to the window's edge
+          if (bg != shown_bg_) ansi(bg, false);
+          out_.put(kAnsiToLineEnd);
+        }
         if (c == '\n') newline(i);
         i++;
         continue;
       }
       colors(fg, bg, from);
       size_t j = i;
-      while (j < end && as_is(static_cast<unsigned char>(text_[j]), html_)) j++;
+      while (j < end && j - i < kWriteAt && as_is(static_cast<unsigned char>(text_[j]), html_)) j++;
       if (j > i) {
         out_.put(text_.substr(i, j - i));
         i = j;
@@ -152,13 +164,24 @@ class Writer {
     next_ = i;
   }
 
+  // Where a write to a terminal may end, with the colors it then shows; last: the end.
+  void checkpoint(bool last = false) {
+    if (!write_ || (!last && out_.size() < kWriteAt)) return;
+    OutBuf escape;
+    if (shown_fg_.set) ansi_escape(shown_fg_, true, escape);
+    if (shown_bg_.set) ansi_escape(shown_bg_, false, escape);
+    write_(out_, escape.view());
+  }
+
   void finish() {
     if (html_) {
       if (open_) out_.put(kSpanClose);
       out_.put(kPageTail);
     } else if (shown_fg_.set || shown_bg_.set) {
       out_.put(kAnsiReset);
+      shown_fg_ = shown_bg_ = Color{};
     }
+    checkpoint(true);
   }
 
  private:
@@ -182,7 +205,8 @@ class Writer {
     } else {
       int digits = 0;
       for (int64_t k = line_; k > 0; k /= 10) digits++;
-      out_.format(kAnsiGutter, std::string(static_cast<size_t>(width_ - digits), ' '), line_);
+      out_.format(kAnsiGutter, std::string(static_cast<size_t>(std::max(width_ - digits, 0)), ' '),
+                  line_);
     }
   }
 
@@ -226,15 +250,20 @@ class Writer {
   }
 
   void ansi(const Color &c, bool fore) {
-    if (!c.set)
-      out_.put(fore ? kAnsiDefaultFg : kAnsiDefaultBg);
-    else if (format_ == Format::kAnsi256)
-      out_.format(fore ? kAnsi256Fg : kAnsi256Bg, cube(c));
-    else
-      out_.format(fore ? kAnsiFg : kAnsiBg, c.r, c.g, c.b);
+    ansi_escape(c, fore, out_);
     (fore ? shown_fg_ : shown_bg_) = c;
   }
 
+  void ansi_escape(const Color &c, bool fore, OutBuf &out) const {
+    if (!c.set)
+      out.put(fore ? kAnsiDefaultFg : kAnsiDefaultBg);
+    else if (format_ == Format::kAnsi256)
+      out.format(fore ? kAnsi256Fg : kAnsi256Bg, cube(c));
+    else
+      out.format(fore ? kAnsiFg : kAnsiBg, c.r, c.g, c.b);
+  }
+
+  WriteFn write_;
   Format format_;
   bool html_;
   Color dfg_, dbg_;  // the colors of bare text
@@ -320,8 +349,8 @@ bool Sweep::next(size_t *start, size_t *end, Color *fg, Color *bg, long *fg_area
 }
 
 void render(std::string_view text, const Coloring &c, Format format, std::string_view title,
-            OutBuf &out, bool numbers) {
-  Writer w(format, c, title, text, numbers, out);
+            OutBuf &out, bool numbers, WriteFn write) {
+  Writer w(format, c, title, text, numbers, out, write);
   Sweep sweep(c, text.size());
   size_t start, end;
   Color fg, bg;

@@ -8,7 +8,11 @@ import os
 import pty
 import re
 import shutil
+import re
+import resource
+import select
 import signal
+import time
 import subprocess
 import sys
 import tempfile
@@ -213,9 +217,16 @@ for args, env in (([PAGE, "-P"], {"PAGER": pager}), ([PAGE], {"ILVO_PAGER": "", 
     os.path.exists(record) and os.remove(record)
     got, status = in_terminal(args, env)
     check(f"{args} {env} writes directly", status == 0 and not os.path.exists(record))
+got, status = in_terminal([PAGE], {"PAGER": pager, "LESS": "-i"})
+log = open(record).read().split()
+check(f"LESS that is set gets R, got {log}", status == 0 and log[:2] == ["LESS=-i", "-R"])
 got, status = in_terminal([PAGE], {"PAGER": "no-such-pager"})
 check("a pager that cannot be started: one warning, then the text directly",
       status == 0 and got.count(b"cannot start the pager") == 1 and b"Coloring a page" in got)
+for failing in ("false", "sh -c 'cat >/dev/null; exit 3'"):
+    got, status = in_terminal([PAGE], {"PAGER": failing})
+    check(f"a pager that fails ({failing}) is said, status 1, got {os.WEXITSTATUS(status)} {got[-80:]!r}",
+          os.WEXITSTATUS(status) == 1 and b"failed (status" in got)
 got, status = in_terminal([PAGE], {"PAGER": "head -c 10"})
 check(f"a pager that quits early is no error, got {status}", status == 0)
 # SIGINT in the middle of a long text: the terminal gets its own colors back, and the program
@@ -225,11 +236,112 @@ with open(long_page, "w") as f:
     f.write("<b>bold</b> and <i>x</i> <a href=u>t</a>\n" * 200000)
 with open(os.path.join(work, "page.stream"), "wb") as f:
     f.write(subprocess.run([HTML, long_page], capture_output=True, check=True).stdout)
-got, status = in_terminal(["-P", long_page], stop_after=100000)
-check(f"SIGINT: ends by the signal with the colors reset, got {status} {got[-20:]!r}",
-      os.WIFSIGNALED(status) and os.WTERMSIG(status) == signal.SIGINT
-      and got.endswith(b"\x1b[0m") and len(got) < 8000000)
 
+
+def colors_of(out):
+    """What a terminal shows for out: each character with the colors it has, escapes replayed."""
+    shown, fg, bg = [], None, None
+    for m in re.finditer(rb"\x1b\[([0-9;]*)([A-Za-z])|([^\x1b\r])", out, re.S):
+        if m.group(3) is not None:
+            shown.append((m.group(3), fg, bg))
+            continue
+        if m.group(2) != b"m":
+            continue
+        ps = m.group(1).split(b";") if m.group(1) else [b"0"]
+        while ps:
+            p = ps.pop(0)
+            if p in (b"38", b"48"):
+                kind = ps.pop(0)
+                value = tuple(ps[:3]) if kind == b"2" else (ps[0],)
+                ps = ps[3:] if kind == b"2" else ps[1:]
+                if p == b"38":
+                    fg = value
+                else:
+                    bg = value
+            elif p == b"0":
+                fg = bg = None
+            elif p == b"39":
+                fg = None
+            elif p == b"49":
+                bg = None
+    return shown
+
+
+def start(args):
+    """The preview on a pseudo-terminal, in a process group of its own as a shell's job is (so
+    that a stop signal stops it); its pid and the terminal's other end."""
+    fd, tty = os.openpty()
+    child = subprocess.Popen([PREVIEW, "--stream", os.path.join(work, "page.stream")] + args,
+                             stdin=tty, stdout=tty, stderr=tty, process_group=0,
+                             preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_CORE, (0, 0)))
+    os.close(tty)
+    return child.pid, fd
+
+
+def read_some(fd, least=0, wait=0.3):
+    """At least least bytes from fd, then what comes within wait seconds."""
+    got = b""
+    while True:
+        if len(got) >= least and not select.select([fd], [], [], wait)[0]:
+            return got
+        try:
+            chunk = os.read(fd, 65536)
+        except OSError:
+            return got
+        if not chunk:
+            return got
+        got += chunk
+
+
+# A signal in the middle of a long text, also while the terminal is not read: the terminal gets
+# its own colors back, and the program ends by the signal.
+long_page = os.path.join(work, "long.html")
+with open(long_page, "w") as f:
+    f.write("<b>bold</b> and <i>x</i> <a href=u>t</a>\n" * 20000)
+with open(os.path.join(work, "page.stream"), "wb") as f:
+    f.write(subprocess.run([HTML, long_page], capture_output=True, check=True).stdout)
+# The whole output, standard error after it as on the terminal.
+whole = subprocess.run([PREVIEW, "-P", "--stream", os.path.join(work, "page.stream"), long_page],
+                       stdout=subprocess.PIPE, stderr=subprocess.STDOUT, check=True).stdout
+for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGQUIT):
+    for stalled in (False, True):
+        pid, fd = start(["-P", long_page])
+        got = read_some(fd, 100000, 0)
+        if stalled:
+            time.sleep(0.3)  # its writes wait: the terminal is full
+        os.kill(pid, sig)
+        if stalled:
+            time.sleep(0.2)
+        got += read_some(fd)
+        _, status = os.waitpid(pid, 0)
+        check(f"{sig.name}{' stalled' if stalled else ''}: ends by the signal with the colors reset, "
+              f"got {status} {got[-20:]!r}",
+              os.WIFSIGNALED(status) and os.WTERMSIG(status) == sig and got.endswith(b"\x1b[0m")
+              and len(got) < len(whole))
+# A terminal that is never read does not keep SIGTERM from ending the program.
+pid, fd = start(["-P", long_page])
+read_some(fd, 1000, 0)
+time.sleep(0.3)
+os.kill(pid, signal.SIGTERM)
+time.sleep(1.5)
+ended, status = os.waitpid(pid, os.WNOHANG)
+check("a terminal never read: SIGTERM ends the program", ended == pid)
+read_some(fd, 0, 0.1)
+ended or os.waitpid(pid, 0)
+# Ctrl-Z: the terminal's own colors while stopped; after SIGCONT every character has the colors
+# it has without the stop.
+pid, fd = start(["-P", long_page])
+got = read_some(fd, 300000, 0)
+os.kill(pid, signal.SIGTSTP)
+_, status = os.waitpid(pid, os.WUNTRACED)
+got += read_some(fd)
+check(f"SIGTSTP: stopped, the colors reset, got {got[-12:]!r}",
+      os.WIFSTOPPED(status) and got.endswith(b"\x1b[0m"))
+os.kill(pid, signal.SIGCONT)
+got += read_some(fd, 0, 1)
+_, status = os.waitpid(pid, 0)
+check("SIGCONT: the text in the colors it has without the stop",
+      status == 0 and colors_of(got) == colors_of(whole))
 shutil.rmtree(work)
 print(f"{passed} passed, {failed} failed")
 sys.exit(1 if failed else 0)
