@@ -23,12 +23,15 @@
 namespace {
 
 const char kUsage[] =
-    "usage: ilvo_preview [-lnP] [-f ansi|ansi256|html] [-s FILE] [--max-size SIZE]\n"
-    "                    [--explain LINE,COL] SOURCE\n";
+    "usage: ilvo_preview [-lnP] [-f ansi|ansi256|html] [-s FILE] [--color WHEN]\n"
+    "                    [--max-size SIZE] [--explain LINE,COL] SOURCE\n";
 const char kHelp[] =
     "Shows SOURCE in the colors that a color command stream (from html or listtint) gives it.\n"
-    "  -f, --format FORM   ansi (24-bit terminal colors, the default), ansi256 or html\n"
-    "  -s, --stream FILE   the stream; standard input when not given\n"
+    "  -f, --format FORM   ansi (24-bit terminal colors), ansi256 or html; by default ansi\n"
+    "                      when COLORTERM is truecolor or 24bit, else ansi256\n"
+    "      --color WHEN    terminal colors always, never, or auto (the default): on a\n"
+    "                      terminal, unless NO_COLOR is set; -f ansi or ansi256 means always\n"
+    "  -s, --stream FILE   the stream; standard input when not given or -\n"
     "  -l, --listing       SOURCE is a marked listing (also when the stream starts as\n"
     "                      listtint's does): show it without its markers\n"
     "  -n, --line-numbers  each line after its number\n"
@@ -42,6 +45,7 @@ const char kHelp[] =
 const Fmt kVersion = "ilvo_preview %s\n";
 const Fmt kMistake = "ilvo_preview: %s\n";
 const Fmt kUnknownFormat = "ilvo_preview: unknown format '%s'\n";
+const Fmt kUnknownWhen = "ilvo_preview: --color takes always, never or auto, not '%s'\n";
 const Fmt kUnknownOption = "ilvo_preview: unknown option '%s'\n";
 const Fmt kNeedsArgument = "ilvo_preview: option '%s' needs an argument\n";
 const Fmt kBadSize = "ilvo_preview: bad size '%s'\n";
@@ -60,6 +64,8 @@ const Fmt kWriteError = "ilvo_preview: standard output: %s\n";
 
 struct Options {
   Format format = Format::kAnsi;
+  bool format_given = false;
+  enum When { kAuto, kAlways, kNever } color = kAuto;
   const char *stream = nullptr;
   bool listing = false, numbers = false, pager = true;
   size_t limit = size_t{1} << 30;
@@ -101,13 +107,14 @@ int parse(int argc, char **argv, Options *o, OutBuf &out, OutBuf &err) {
     err.flush();
     return 2;
   };
-  enum { kMaxSize = 1000, kVersionOption, kExplain };
+  enum { kMaxSize = 1000, kVersionOption, kExplain, kColor };
   const option options[] = {{"format", required_argument, nullptr, 'f'},
                             {"stream", required_argument, nullptr, 's'},
                             {"listing", no_argument, nullptr, 'l'},
                             {"line-numbers", no_argument, nullptr, 'n'},
                             {"no-pager", no_argument, nullptr, 'P'},
                             {"explain", required_argument, nullptr, kExplain},
+                            {"color", required_argument, nullptr, kColor},
                             {"max-size", required_argument, nullptr, kMaxSize},
                             {"help", no_argument, nullptr, 'h'},
                             {"version", no_argument, nullptr, kVersionOption},
@@ -125,6 +132,17 @@ int parse(int argc, char **argv, Options *o, OutBuf &out, OutBuf &err) {
           o->format = Format::kHtml;
         else
           return usage_error(kUnknownFormat, a);
+        o->format_given = true;
+        break;
+      case kColor:
+        if (a == "auto")
+          o->color = Options::kAuto;
+        else if (a == "always")
+          o->color = Options::kAlways;
+        else if (a == "never")
+          o->color = Options::kNever;
+        else
+          return usage_error(kUnknownWhen, a);
         break;
       case 's':
         o->stream = optarg;
@@ -161,6 +179,9 @@ int parse(int argc, char **argv, Options *o, OutBuf &out, OutBuf &err) {
   }
   if (optind == argc) return usage_error(kMistake, "missing SOURCE");
   if (optind + 1 < argc) return usage_error(kMistake, "more than one SOURCE");
+  if (o->stream && strcmp(o->stream, "-") == 0) o->stream = nullptr;  // standard input
+  if (!o->stream && strcmp(argv[optind], "-") == 0)
+    return usage_error(kMistake, "SOURCE and the stream cannot both be standard input");
   if (!o->stream && isatty(0)) {
     err.put(kStdinTerminal);
     err.flush();
@@ -171,7 +192,7 @@ int parse(int argc, char **argv, Options *o, OutBuf &out, OutBuf &err) {
 
 // Opens path for reading; -1 with errno set (EISDIR for a folder) when it cannot.
 int open_file(const char *path, struct stat *st) {
-  int fd = open(path, O_RDONLY);
+  int fd = strcmp(path, "-") == 0 ? dup(0) : open(path, O_RDONLY);  // "-": standard input
   if (fd < 0) return -1;
   if (fstat(fd, st) != 0 || S_ISDIR(st->st_mode)) {
     int why = errno;
@@ -276,7 +297,7 @@ void show(std::string_view text, const Coloring &c, const Options &o, const char
 
 // Shows the source as the options say; the exit status. *doing names the file being worked on,
 // for a failure to get memory.
-int run(const Options &o, const char *source, OutBuf &err, const char **doing) {
+int run(Options o, const char *source, OutBuf &err, const char **doing) {
   auto fail = [&](const char *name, int why) {
     if (why == EFBIG)
       err.format(kTooLarge, visible(name), o.limit);
@@ -313,6 +334,17 @@ int run(const Options &o, const char *source, OutBuf &err, const char **doing) {
     return finish_output(out, err, kWriteError);
   }
   bool ansi = o.format != Format::kHtml, terminal = isatty(1);
+  const char *no_color = getenv("NO_COLOR"), *colorterm = getenv("COLORTERM");
+  if (ansi && !o.format_given) {
+    bool colors = o.color == Options::kAlways ||
+                  (o.color == Options::kAuto && terminal && !(no_color && *no_color));
+    std::string_view depth = colorterm ? colorterm : "";
+    o.format = !colors                                    ? Format::kPlain
+               : depth == "truecolor" || depth == "24bit" ? Format::kAnsi
+                                                          : Format::kAnsi256;
+  } else if (ansi && o.color == Options::kNever) {
+    o.format = Format::kPlain;
+  }
   std::string pager = ansi && terminal && o.pager ? pager_command() : "";
   if (!pager.empty()) {
     catch_signals(false);

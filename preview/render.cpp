@@ -17,8 +17,9 @@ const Fmt kAnsi256Bg = "\x1b[48;5;%dm";
 const char kAnsiDefaultFg[] = "\x1b[39m";
 const char kAnsiDefaultBg[] = "\x1b[49m";
 const Fmt kAnsiGutter = "\x1b[2m%s%d\x1b[22m\t";  // blanks, the number: a tab's width
-const char kAnsiToLineEnd[] = "\x1b[K";           // the background color to the window's edge
-const Fmt kAnsiVisible = "\x1b[7m%s\x1b[27m";     // a control character's visible form, reversed
+const Fmt kPlainGutter = "%s%d\t";
+const char kAnsiToLineEnd[] = "\x1b[K";        // the background color to the window's edge
+const Fmt kAnsiVisible = "\x1b[7m%s\x1b[27m";  // a control character's visible form, reversed
 const Fmt kPageHead =
     "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>%s</title>\n"
     "<style>body { color: %s; background: %s; margin: 0; }\n"
@@ -157,6 +158,8 @@ class Writer {
         out_.put(html_ ? escape(ch) : std::string(ch));
       else if (html_)
         out_.format(kPageVisible, escape(visible_form(ch, how)));
+      else if (plain())
+        out_.put(visible_form(ch, how));
       else
         out_.format(kAnsiVisible, visible_form(ch, how));
       i += n;
@@ -205,13 +208,16 @@ class Writer {
     } else {
       int digits = 0;
       for (int64_t k = line_; k > 0; k /= 10) digits++;
-      out_.format(kAnsiGutter, std::string(static_cast<size_t>(std::max(width_ - digits, 0)), ' '),
-                  line_);
+      out_.format(plain() ? kPlainGutter : kAnsiGutter,
+                  std::string(static_cast<size_t>(std::max(width_ - digits, 0)), ' '), line_);
     }
   }
 
   // Makes fg on bg, from the stream lines of from, the colors of what is written next.
+  bool plain() const { return format_ == Format::kPlain; }
+
   void colors(const Color &fg, const Color &bg, Origin from) {
+    if (plain()) return;
     if (!html_) {
       if (fg != shown_fg_) ansi(fg, true);
       if (bg != shown_bg_) ansi(bg, false);

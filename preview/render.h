@@ -9,7 +9,9 @@
 #include "outbuf.h"
 #include "stream.h"
 
-enum class Format { kAnsi, kAnsi256, kHtml };
+// 24-bit terminal colors, the 256 terminal colors, a web page, or the text alone (no colors:
+// --color=never, NO_COLOR, or not a terminal).
+enum class Format { kAnsi, kAnsi256, kHtml, kPlain };
 
 // Walks the source in runs of bytes that share their colors: a later area wins over an
 // earlier one, and an area's "" lets the color underneath show (none: the bare text's).

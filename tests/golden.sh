@@ -11,6 +11,9 @@ kind=$1 prog=$(cd "$(dirname "$2")" && pwd)/$(basename "$2") dir=$3 update=${4:-
 colors="FGC BGC LINK URL HTML BODY PRE TITLE CENTER A H1 H2 H3 H4 UL LI OL IMG HR BR FORM SELECT
 OPTION CMNT B TD TR TH TABLE CAPTION EM I BLOCKQUOTE P FONT HEAD"
 export PROG=$prog COLORS=$colors
+# The preview's colors as a terminal that says it shows 24-bit colors would get them.
+export COLORTERM=truecolor
+unset NO_COLOR
 tmp=$(mktemp -d) || exit 2
 trap 'rm -rf "$tmp"' EXIT
 cd "$dir" || exit 2

@@ -17,6 +17,10 @@ import subprocess
 import sys
 import tempfile
 
+# The terminal says it shows 24-bit colors, and no one asked for none.
+os.environ["COLORTERM"] = "truecolor"
+os.environ.pop("NO_COLOR", None)
+
 HTML, LISTTINT, PREVIEW, PAGE, LISTING = sys.argv[1:6]
 NAMES = ("fgc bgc link url html body pre title center a h1 h2 h3 h4 ul li ol img hr br form select "
          "option cmnt b td tr th table caption em i blockquote p font head").split()
@@ -205,8 +209,8 @@ direct, status = in_terminal([PAGE], {"PAGER": "cat"})
 check("PAGER=cat writes directly, status 0", status == 0 and b"Coloring a page" in direct)
 got, status = in_terminal([PAGE], {"PAGER": pager})
 log = open(record).read().split()
-whole = subprocess.run([PREVIEW, "--stream", os.path.join(work, "page.stream"), PAGE],
-                       capture_output=True, check=True).stdout
+whole = subprocess.run([PREVIEW, "--color=always", "--stream", os.path.join(work, "page.stream"),
+                        PAGE], capture_output=True, check=True).stdout
 check(f"the pager gets the whole output and LESS=FRX, got {log}",
       status == 0 and log == ["LESS=FRX", str(len(whole))])
 os.remove(record)
@@ -301,7 +305,8 @@ with open(long_page, "w") as f:
 with open(os.path.join(work, "page.stream"), "wb") as f:
     f.write(subprocess.run([HTML, long_page], capture_output=True, check=True).stdout)
 # The whole output, standard error after it as on the terminal.
-whole = subprocess.run([PREVIEW, "-P", "--stream", os.path.join(work, "page.stream"), long_page],
+whole = subprocess.run([PREVIEW, "-P", "--color=always", "--stream",
+                        os.path.join(work, "page.stream"), long_page],
                        stdout=subprocess.PIPE, stderr=subprocess.STDOUT, check=True).stdout
 for sig in (signal.SIGINT, signal.SIGTERM, signal.SIGHUP, signal.SIGQUIT):
     for stalled in (False, True):
@@ -333,7 +338,11 @@ ended or os.waitpid(pid, 0)
 pid, fd = start(["-P", long_page])
 got = read_some(fd, 300000, 0)
 os.kill(pid, signal.SIGTSTP)
-_, status = os.waitpid(pid, os.WUNTRACED)
+while True:  # the terminal is read, as a terminal is, until the stop: it waits for a write to end
+    stopped, status = os.waitpid(pid, os.WUNTRACED | os.WNOHANG)
+    if stopped:
+        break
+    got += read_some(fd, 0, 0.05)
 got += read_some(fd)
 check(f"SIGTSTP: stopped, the colors reset, got {got[-12:]!r}",
       os.WIFSTOPPED(status) and got.endswith(b"\x1b[0m"))
