@@ -288,7 +288,7 @@ def bench_listtint(work):
     listing_inputs(work)
     run = lambda p: [LISTTINT, p]
     real = os.path.join(work, "real.lst")
-    throughput("real-listing", run, real, 2, work, floor=[FLOOR_LISTTINT, real])
+    throughput("real-listing", run, real, 1.6, work, floor=[FLOOR_LISTTINT, real])
     throughput("dense", run, os.path.join(work, "dense.lst"), 4, work, scaling=2.2)
     throughput("formed", run, os.path.join(work, "formed.lst"), 4, work, scaling=2.2)
 

@@ -13,7 +13,9 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "htmlscan.h"
 #include "outbuf.h"
 #include "pager.h"
 #include "render.h"
@@ -31,7 +33,8 @@ const char kHelp[] =
     "                      when COLORTERM is truecolor or 24bit, else ansi256\n"
     "      --color WHEN    terminal colors always, never, or auto (the default): on a\n"
     "                      terminal, unless NO_COLOR is set; -f ansi or ansi256 means always\n"
-    "  -s, --stream FILE   the stream; standard input when not given or -\n"
+    "  -s, --stream FILE   the stream; standard input when not given or -; when standard\n"
+    "                      input is a terminal, html's (or listtint's, with -l) for SOURCE\n"
     "  -l, --listing       SOURCE is a marked listing (also when the stream starts as\n"
     "                      listtint's does): show it without its markers\n"
     "  -n, --line-numbers  each line after its number\n"
@@ -50,9 +53,8 @@ const Fmt kUnknownOption = "ilvo_preview: unknown option '%s'\n";
 const Fmt kNeedsArgument = "ilvo_preview: option '%s' needs an argument\n";
 const Fmt kBadSize = "ilvo_preview: bad size '%s'\n";
 const Fmt kBadPlace = "ilvo_preview: bad place '%s': LINE,COL, both from 1\n";
-const char kStdinTerminal[] =
-    "ilvo_preview: the stream would come from standard input, which is a terminal: give it with"
-    " --stream FILE or through a pipe\n";
+const Fmt kFilterFailed =
+    "ilvo_preview: %s could not be run beside ilvo_preview or from PATH, or failed (status %d)\n";
 const Fmt kCannotRead = "ilvo_preview: %s: %s\n";
 const Fmt kTooLarge =
     "ilvo_preview: %s: more than %d bytes from a file that is not a regular file (see "
@@ -70,6 +72,7 @@ struct Options {
   bool listing = false, numbers = false, pager = true;
   size_t limit = size_t{1} << 30;
   int64_t explain_line = 0, explain_col = 0;  // 0: no --explain
+  bool filter = false;  // no stream given, and standard input a terminal: run the filter
 };
 
 // "1000", "64k", "10M", "1G": a size in bytes; false for anything else.
@@ -182,12 +185,46 @@ int parse(int argc, char **argv, Options *o, OutBuf &out, OutBuf &err) {
   if (o->stream && strcmp(o->stream, "-") == 0) o->stream = nullptr;  // standard input
   if (!o->stream && strcmp(argv[optind], "-") == 0)
     return usage_error(kMistake, "SOURCE and the stream cannot both be standard input");
-  if (!o->stream && isatty(0)) {
-    err.put(kStdinTerminal);
-    err.flush();
-    return 2;
-  }
+  o->filter = !o->stream && isatty(0);
   return -1;
+}
+
+// The stream that html, with the editor's default colors, or listtint for a listing, writes for
+// source: the program beside this one, else the one on PATH. The pipe from it, or -1 with errno
+// set; *pid: its process.
+int start_filter(bool listing, const char *source, pid_t *pid) {
+  const char *name = listing ? "listtint" : "html";
+  std::vector<std::string> args = {name, source};
+  if (!listing)
+    for (std::string_view c : html_default_colors().clr) args.emplace_back(c);
+  std::vector<char *> argv;
+  for (std::string &a : args) argv.push_back(&a[0]);
+  argv.push_back(nullptr);
+  std::string beside;
+  char self[4096];
+  ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+  if (n > 0) beside = std::string(self, static_cast<size_t>(n));
+  beside = beside.substr(0, beside.rfind('/') + 1) + name;
+  int fds[2];
+  if (pipe(fds) != 0) return -1;
+  pid_t p = fork();
+  if (p == 0) {
+    dup2(fds[1], 1);
+    close(fds[0]);
+    close(fds[1]);
+    if (access(beside.c_str(), X_OK) == 0) execv(beside.c_str(), argv.data());
+    execvp(name, argv.data());
+    _exit(127);
+  }
+  int why = errno;
+  close(fds[1]);
+  if (p < 0) {
+    close(fds[0]);
+    errno = why;
+    return -1;
+  }
+  *pid = p;
+  return fds[0];
 }
 
 // Opens path for reading; -1 with errno set (EISDIR for a folder) when it cannot.
@@ -309,10 +346,14 @@ int run(Options o, const char *source, OutBuf &err, const char **doing) {
   File text;
   if (!load(source, o.limit, &text)) return fail(source, errno);
   const char *name = o.stream ? o.stream : "standard input";
+  pid_t filter = -1;
+  if (o.filter) name = o.listing ? "listtint" : "html";
   *doing = name;
   struct stat st;
-  int fd = o.stream ? open_file(o.stream, &st) : fstat(0, &st) == 0 ? 0 : -1;
-  if (fd < 0) return fail(name, errno);
+  int fd = o.filter   ? start_filter(o.listing, source, &filter)
+           : o.stream ? open_file(o.stream, &st)
+                      : 0;
+  if (fd < 0 || fstat(fd, &st) != 0) return fail(name, errno);
   // A listing shows without its markers, and the stream's columns count that text.
   std::string shown;
   std::string_view display = text.bytes;
@@ -326,6 +367,17 @@ int run(Options o, const char *source, OutBuf &err, const char **doing) {
   };
   size_t bytes;
   if (!read_lines(fd, S_ISREG(st.st_mode), o.limit, make_reader, &bytes)) return fail(name, errno);
+  if (filter > 0) {
+    int status = 0;
+    while (waitpid(filter, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      err.format(kFilterFailed, name,
+                 WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+      err.flush();
+      return 1;
+    }
+  }
   if (bytes == 0) err.format(kEmptyStream, visible(name));
   *doing = source;
   if (explain) {
