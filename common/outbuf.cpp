@@ -10,16 +10,12 @@
 char *OutBuf::room(size_t n) {
   if (fd_ >= 0 && len_ > 0) flush();
   if (n > cap_ - len_ && !error_) {
-    // A buffer of kChunk for a descriptor; in memory, or for a longer piece, one that doubles.
-    size_t want = cap_ ? cap_ : fd_ >= 0 ? kChunk : 4096;
+    // A buffer of chunk_ for a descriptor; in memory, or for a longer piece, one that doubles.
+    size_t want = cap_ ? cap_ : chunk_;
     while (want - len_ < n) want *= 2;
     char *p = static_cast<char *>(realloc(data_, want));
-    if (p) {
-      data_ = p;
-      cap_ = want;
-    } else {
-      error_ = ENOMEM;
-    }
+    if (!p) error_ = ENOMEM;
+    if (p) data_ = p, cap_ = want;
   }
   if (error_) cap_ = len_;  // nothing more lands behind a failure
   return error_ ? nullptr : data_ + len_;

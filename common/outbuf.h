@@ -105,9 +105,9 @@ inline char *put_place(char *w, int64_t line, int64_t column) {
 class OutBuf {
  public:
   static constexpr size_t kChunk = 256 * 1024;  // bytes gathered before a write(2)
-  // Writes into fd whenever the buffer fills, and on flush().
-  explicit OutBuf(int fd) : fd_(fd) {}
-  OutBuf() : fd_(-1) {}  // keeps everything in memory (view() shows it)
+  // Writes into fd whenever chunk bytes are gathered, and on flush().
+  explicit OutBuf(int fd, size_t chunk = kChunk) : fd_(fd), chunk_(chunk) {}
+  OutBuf() : fd_(-1), chunk_(4096) {}  // keeps everything in memory (view() shows it)
   ~OutBuf() { free(data_); }
   OutBuf(const OutBuf &) = delete;
   OutBuf &operator=(const OutBuf &) = delete;
@@ -164,7 +164,8 @@ class OutBuf {
   }
   // Room for n more bytes, after a flush or in a larger buffer; null when there cannot be.
   char *room(size_t n);
-  int fd_;  // -1: memory mode
+  int fd_;        // -1: memory mode
+  size_t chunk_;  // the buffer's first size
   char *data_ = nullptr;
   size_t len_ = 0, cap_ = 0;
   int error_ = 0;

@@ -156,48 +156,17 @@ shown(8, at + 11, at + 16, YELLOW)
 check("'return' after a comment shows where the stream says, not itself",
       set(r.fg[sum(len(x) + 1 for x in lines[:7]) + at:][:6]) == {GREEN})
 
-# A terminal as standard input: the preview runs html itself for the page, with the editor's
-# default colors (yellow text), found on PATH here (beside the preview once installed); without
-# it, it says so.
-def one_step(path):
-    pid, fd = pty.fork()
-    if pid == 0:
-        os.environ["PATH"] = path
-        os.execv(PREVIEW, [PREVIEW, "-P", PAGE])
-    said = b""
-    while True:
-        try:
-            chunk = os.read(fd, 65536)
-        except OSError:
-            break
-        if not chunk:
-            break
-        said += chunk
-    return said, os.waitpid(pid, 0)[1]
-
-
-said, status = one_step(os.path.dirname(os.path.abspath(HTML)) + ":" + os.environ["PATH"])
-check(f"a terminal as standard input: html's stream for the page, got {status} {said[:60]!r}",
-      status == 0 and b"Coloring a page" in said and b"\x1b[38;2;205;205;0m" in said)
-said, status = one_step("/nonexistent")
-check(f"no html to run: said, status 1, got {status} {said[-120:]!r}",
-      os.WEXITSTATUS(status) == 1 and b"html could not be run" in said)
-
-
-def in_terminal(args, env=None, stop_after=None):
-    """Runs the preview under a pseudo-terminal, with the stream of the page; its output and
-    wait status. stop_after: bytes to read before a SIGINT."""
-    stream_path = os.path.join(work, "page.stream")
+def in_terminal(args, env=None, stream=True):
+    """Runs the preview under a pseudo-terminal, with the stream of the page unless not stream;
+    its output and wait status."""
     pid, fd = pty.fork()
     if pid == 0:
         os.environ.pop("LESS", None)
         os.environ.update(env or {})
-        os.execv(PREVIEW, [PREVIEW, "--stream", stream_path] + args)
+        given = ["--stream", os.path.join(work, "page.stream")] if stream else []
+        os.execv(PREVIEW, [PREVIEW] + given + args)
     got = b""
     while True:
-        if stop_after is not None and len(got) >= stop_after:
-            os.kill(pid, signal.SIGINT)
-            stop_after = None
         try:
             chunk = os.read(fd, 65536)
         except OSError:
@@ -206,6 +175,18 @@ def in_terminal(args, env=None, stop_after=None):
             break
         got += chunk
     return got, os.waitpid(pid, 0)[1]
+
+
+# A terminal as standard input: the preview runs html itself for the page, with the editor's
+# default colors (yellow text), found on PATH here (beside the preview once installed); without
+# it, it says so.
+said, status = in_terminal(["-P", PAGE], {"PATH": os.path.dirname(os.path.abspath(HTML)) + ":" +
+                                          os.environ["PATH"]}, stream=False)
+check(f"a terminal as standard input: html's stream for the page, got {status} {said[:60]!r}",
+      status == 0 and b"Coloring a page" in said and b"\x1b[38;2;205;205;0m" in said)
+said, status = in_terminal(["-P", PAGE], {"PATH": "/nonexistent"}, stream=False)
+check(f"no html to run: said, status 1, got {status} {said[-120:]!r}",
+      os.WEXITSTATUS(status) == 1 and b"html could not be run" in said)
 
 
 work = tempfile.mkdtemp()

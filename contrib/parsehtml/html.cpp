@@ -17,7 +17,7 @@ int main(int argc, char **argv) {
   // (21 pairs into dd, with and without).
   grow_pipe(1);
   OutBuf out(1);
-  OutBuf err(2);
+  OutBuf err(2, 4096);  // a few messages: no need of a whole chunk at each start
   HtmlColors colors;
   if (argc == kHtmlArgCount) {
     colors = html_colors_from_args(argv);

@@ -70,6 +70,24 @@ constexpr Probes kProbes = [] {
 constexpr bool plain(State s) {
   return s != State::PRE && s != State::A && s != State::CMNT;
 }
+// What the tables must hold: at most two plain rows for a state (plain_ has room for two), and
+// a default for every color slot, given once.
+constexpr bool tables_hold() {
+  for (int s = 0; s < kStates; s++) {
+    int rows = 0;
+    for (const Tag &t : kTags) rows += static_cast<int>(t.state) == s && plain(t.state);
+    if (rows > 2) return false;
+  }
+  for (int c = 0; c < kHtmlColorCount; c++) {
+    int given = 0;
+    for (const Tag &t : kTags) given += static_cast<int>(t.clr) == c;
+    for (const TextColor &t : kTextColors) given += static_cast<int>(t.clr) == c;
+    if (given != 1) return false;
+  }
+  return true;
+}
+static_assert(tables_hold(), "a state has at most two plain rows; every color one default");
+
 constexpr const Tag &tag_of(State s) {
   for (const Tag &t : kTags)
     if (t.state == s) return t;
