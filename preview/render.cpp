@@ -105,7 +105,7 @@ class Writer {
         html_(f == Format::kHtml),
         dfg_(c.fg),
         dbg_(c.bg),
-        texts_(c.texts),
+        c_(c),
         text_(text),
         out_(out) {
     if (numbers && !text.empty()) {
@@ -223,7 +223,7 @@ class Writer {
       if (bg != shown_bg_) ansi(bg, false);
       return;
     }
-    if (texts_.empty()) from = Origin{};
+    if (c_.texts.empty()) from = Origin{};
     if (open_ && fg == span_fg_ && bg == span_bg_ && from == span_from_) return;
     if (!open_ && fg == dfg_ && bg == dbg_ && from == Origin{}) return;
     if (open_) out_.put(kSpanClose);
@@ -249,11 +249,7 @@ class Writer {
     span_from_ = from;
   }
 
-  std::string_view text_of(int64_t line) const {
-    return line >= 1 && static_cast<size_t>(line) <= texts_.size()
-               ? std::string_view(texts_[static_cast<size_t>(line - 1)])
-               : std::string_view();
-  }
+  std::string_view text_of(int64_t line) const { return c_.text(line); }
 
   void ansi(const Color &c, bool fore) {
     ansi_escape(c, fore, out_);
@@ -273,7 +269,7 @@ class Writer {
   Format format_;
   bool html_;
   Color dfg_, dbg_;  // the colors of bare text
-  const std::vector<std::string> &texts_;
+  const Coloring &c_;
   std::string_view text_;
   OutBuf &out_;
   size_t next_ = 0;            // the first byte not yet written: a character may cross runs

@@ -124,31 +124,36 @@ bool parse_color(std::string_view word, Color *out) {
 }
 
 LineTable::LineTable(std::string_view text) : size_(text.size()) {
-  starts_.push_back(0);
-  for (size_t at = 0; (at = text.find('\n', at)) != std::string_view::npos; at++)
-    starts_.push_back(at + 1);
+  bool wide = text.size() > UINT32_MAX;
+  auto add = [&](size_t at) {
+    if (wide)
+      wide_.push_back(at);
+    else
+      narrow_.push_back(static_cast<uint32_t>(at));
+  };
+  add(0);
+  for (size_t at = 0; (at = text.find('\n', at)) != std::string_view::npos; at++) add(at + 1);
 }
 
 size_t LineTable::offset(int64_t ln, int64_t col) const {
   if (ln < 1) return 0;
-  if (static_cast<uint64_t>(ln) > starts_.size()) return size_;
-  size_t begin = starts_[static_cast<size_t>(ln - 1)];
-  size_t stop =
-      static_cast<size_t>(ln) < starts_.size() ? starts_[static_cast<size_t>(ln)] - 1 : size_;
+  if (static_cast<uint64_t>(ln) > count()) return size_;
+  size_t begin = start(static_cast<size_t>(ln - 1));
+  size_t stop = static_cast<size_t>(ln) < count() ? start(static_cast<size_t>(ln)) - 1 : size_;
   if (col <= 1) return begin;
   return static_cast<uint64_t>(col - 1) < stop - begin ? begin + static_cast<size_t>(col - 1)
                                                        : stop;
 }
 
 int64_t LineTable::lines() const {
-  auto n = static_cast<int64_t>(starts_.size());
-  return starts_.back() == size_ ? n - 1 : n;
+  auto n = static_cast<int64_t>(count());
+  return start(count() - 1) == size_ ? n - 1 : n;
 }
 
 bool LineTable::line(int64_t ln, size_t *begin, size_t *stop) const {
   if (ln < 1 || ln > lines()) return false;
-  *begin = starts_[static_cast<size_t>(ln - 1)];
-  *stop = static_cast<size_t>(ln) < starts_.size() ? starts_[static_cast<size_t>(ln)] - 1 : size_;
+  *begin = start(static_cast<size_t>(ln - 1));
+  *stop = static_cast<size_t>(ln) < count() ? start(static_cast<size_t>(ln)) - 1 : size_;
   return true;
 }
 
@@ -169,8 +174,7 @@ void explain_place(const LineTable &lines, const Coloring &c, int64_t ln, int64_
     out.format(kCoveredBy, ln, col, covering.size());
   const Area *fg = nullptr, *bg = nullptr;  // the last with a color of each layer: shown
   for (const Area *a : covering) {
-    auto n = static_cast<size_t>(a->line);
-    out.format(kCoveringLine, a->line, n <= c.texts.size() ? quote(c.texts[n - 1]) : "");
+    out.format(kCoveringLine, a->line, quote(c.text(a->line)));
     if (a->fg.set) fg = a;
     if (a->bg.set) bg = a;
   }
@@ -192,6 +196,13 @@ std::string quote(std::string_view text) {
 
 bool StreamReader::count_message() {
   return ++messages_ <= kMaxMessages;
+}
+
+std::string_view Coloring::text(int64_t ln) const {
+  auto at = std::lower_bound(texts.begin(), texts.end(), ln,
+                             [](const Text &t, int64_t l) { return t.line < l; });
+  if (at == texts.end() || at->line != ln) return {};
+  return std::string_view(text_bytes).substr(at->at, at->len);
 }
 
 void StreamReader::problem(const Fmt &fmt, std::string_view text) {
@@ -250,7 +261,12 @@ void StreamReader::area(std::string_view cmd) {
   Area a{start, end, Color{}, Color{}, lineno_};
   color_word(words[0], &a.fg);
   color_word(words[1], &a.bg);
-  if (a.end > a.start) out_.areas.push_back(a);
+  if (a.end <= a.start) return;
+  out_.areas.push_back(a);
+  if (keep_texts_ && (out_.texts.empty() || out_.texts.back().line != lineno_)) {
+    out_.texts.push_back(Coloring::Text{lineno_, out_.text_bytes.size(), text_.size()});
+    out_.text_bytes += text_;
+  }
 }
 
 void StreamReader::command(std::string_view cmd) {
@@ -272,7 +288,7 @@ void StreamReader::command(std::string_view cmd) {
 
 void StreamReader::line(std::string_view text) {
   lineno_++;
-  if (keep_texts_) out_.texts.emplace_back(text);
+  text_ = text;
   // A label, " # word", ends a line; a '#' inside quotes is part of a color.
   std::vector<std::string_view> parts = split_outside_quotes(text, '#');
   for (std::string_view cmd : split_outside_quotes(parts[0], ';')) command(cmd);

@@ -39,7 +39,12 @@ class LineTable {
   bool line(int64_t ln, size_t *begin, size_t *stop) const;
 
  private:
-  std::vector<size_t> starts_;  // offset of each line's first byte
+  size_t start(size_t k) const { return wide_.empty() ? narrow_[k] : wide_[k]; }
+  size_t count() const { return wide_.empty() ? narrow_.size() : wide_.size(); }
+  // Offset of each line's first byte: in 32 bits while the text is under 4 GiB (half the memory
+  // for a text of short lines), else in wide_.
+  std::vector<uint32_t> narrow_;
+  std::vector<size_t> wide_;
   size_t size_;
 };
 
@@ -52,11 +57,19 @@ struct Area {
 };
 
 // What a stream leaves: the areas still in force and the colors of the text they leave bare;
-// and, when they were kept, the texts of the stream's lines (texts[n - 1]: line n).
+// and, when they were kept, the texts of the stream lines that gave areas, one after another in
+// one string (a line that gives none, as an empty one, costs nothing).
 struct Coloring {
+  struct Text {
+    int64_t line;
+    size_t at, len;  // in text_bytes
+  };
   std::vector<Area> areas;
   Color fg, bg;
-  std::vector<std::string> texts;
+  std::vector<Text> texts;  // by line
+  std::string text_bytes;
+  // The text of stream line ln, or nothing when it was not kept.
+  std::string_view text(int64_t ln) const;
 };
 
 // A text of the stream as a message or a page quotes it: its first kQuoteChars characters in
@@ -88,6 +101,7 @@ class StreamReader {
   bool count_message();  // false once kMaxMessages were written
   const LineTable &lines_;
   std::string_view name_;
+  std::string_view text_;  // of the line being read
   OutBuf &err_;
   Coloring out_;
   int64_t lineno_ = 0;
