@@ -199,11 +199,14 @@ int start_filter(bool listing, const char *source, pid_t *pid) {
   std::vector<char *> argv;
   for (std::string &a : args) argv.push_back(&a[0]);
   argv.push_back(nullptr);
+  // Beside: only where this program's own path is known, never a name taken from the current
+  // folder.
   std::string beside;
   char self[4096];
   ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-  if (n > 0) beside = std::string(self, static_cast<size_t>(n));
-  beside = beside.substr(0, beside.rfind('/') + 1) + name;
+  std::string_view path(self, n > 0 ? static_cast<size_t>(n) : 0);
+  if (path.rfind('/') != std::string_view::npos)
+    beside = std::string(path.substr(0, path.rfind('/') + 1)) + name;
   int fds[2];
   if (pipe(fds) != 0) return -1;
   pid_t p = fork();
@@ -211,7 +214,7 @@ int start_filter(bool listing, const char *source, pid_t *pid) {
     dup2(fds[1], 1);
     close(fds[0]);
     close(fds[1]);
-    if (access(beside.c_str(), X_OK) == 0) execv(beside.c_str(), argv.data());
+    if (!beside.empty() && access(beside.c_str(), X_OK) == 0) execv(beside.c_str(), argv.data());
     execvp(name, argv.data());
     _exit(127);
   }

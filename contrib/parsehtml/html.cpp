@@ -13,8 +13,8 @@
 
 int main(int argc, char **argv) {
   // A pipe that holds a whole buffer takes each write at once while its reader drains it, so
-  // that the program goes on working instead of waiting: 29% less time for html on real pages
-  // (21 pairs into dd, with and without).
+  // that the program goes on working instead of waiting: without it html takes 1.52 to 1.55
+  // times as long on real pages (two sets of 21 pairs into dd).
   grow_pipe(1);
   OutBuf out(1);
   OutBuf err(2, 4096);  // a few messages: no need of a whole chunk at each start

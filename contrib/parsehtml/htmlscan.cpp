@@ -94,9 +94,6 @@ constexpr const Tag &tag_of(State s) {
   return kTags[0];
 }
 
-// A tail is written with one move of this many bytes when it is no longer.
-constexpr size_t kTailMove = 64;
-
 }  // namespace
 
 HtmlColors html_default_colors() {
@@ -138,10 +135,10 @@ void HtmlScanner::reset() {
   href_ = -1;
 }
 
-HtmlScanner::Tail HtmlScanner::add_tail(std::string_view head, std::string_view fg,
-                                        std::string_view mid, std::string_view label) {
+HtmlScanner::Tail HtmlScanner::add_tail(std::initializer_list<std::string_view> pieces) {
   Tail t{static_cast<uint32_t>(tail_.size()), 0};
-  for (std::string_view piece : {head, fg, mid, label, kRowEnd}) tail_ += piece;
+  for (std::string_view piece : pieces) tail_ += piece;
+  tail_ += kRowEnd;
   t.len = static_cast<uint32_t>(tail_.size() - t.at);
   return t;
 }
@@ -152,21 +149,18 @@ void HtmlScanner::bind(const HtmlColors &colors) {
   for (const Tag &t : kTags) {
     auto s = static_cast<int>(t.state);
     if (plain(t.state))
-      plain_[s][plain_count_[s]++] = add_tail(kArea, colors[t.clr], kAreaLabel, t.label);
+      plain_[s][plain_count_[s]++] = add_tail({kArea, colors[t.clr], kAreaLabel, t.label});
   }
   const Tag &a = tag_of(State::A), &pre = tag_of(State::PRE), &cmnt = tag_of(State::CMNT);
   std::string_view fgc = colors[HtmlColor::fgc_clr], bgc = colors[HtmlColor::bgc_clr];
-  a_ = add_tail(kArea, colors[a.clr], kAreaLabel, a.label);
-  link_ = add_tail(kArea, colors[HtmlColor::link_clr], kAreaLabel, kLabelLink);
-  url_ = add_tail(kArea, colors[HtmlColor::url_clr], kAreaLabel, kLabelUrl);
-  url_link_ = add_tail(kArea, colors[a.clr], kAreaLabel, kLabelUrlLink);
-  std::string pre_bgc = std::string(colors[pre.clr]) + std::string(kToEndBackground);
-  pre_open_ = add_tail(kToEnd, pre_bgc + std::string(bgc), kToEndLabel, pre.label);
-  pre_block_ = add_tail(kArea, colors[pre.clr], kAreaLabel, kLabelPre);
-  std::string fg_bgc = std::string(fgc) + std::string(kToEndBackground) + std::string(bgc);
-  pre_rest_ = add_tail(kToEnd, fg_bgc, kToEndLabel, kLabelPre);
-  cmnt_ = add_tail(kArea, colors[cmnt.clr], kAreaLabel, cmnt.label);
-  tail_.append(kTailMove, '\0');
+  a_ = add_tail({kArea, colors[a.clr], kAreaLabel, a.label});
+  link_ = add_tail({kArea, colors[HtmlColor::link_clr], kAreaLabel, kLabelLink});
+  url_ = add_tail({kArea, colors[HtmlColor::url_clr], kAreaLabel, kLabelUrl});
+  url_link_ = add_tail({kArea, colors[a.clr], kAreaLabel, kLabelUrlLink});
+  pre_open_ = add_tail({kToEnd, colors[pre.clr], kToEndBackground, bgc, kToEndLabel, pre.label});
+  pre_block_ = add_tail({kArea, colors[pre.clr], kAreaLabel, kLabelPre});
+  pre_rest_ = add_tail({kToEnd, fgc, kToEndBackground, bgc, kToEndLabel, kLabelPre});
+  cmnt_ = add_tail({kArea, colors[cmnt.clr], kAreaLabel, cmnt.label});
 }
 
 void HtmlScanner::run(HtmlReader &in, const HtmlColors &colors, OutBuf &out, OutBuf &err) {
@@ -402,15 +396,13 @@ void HtmlScanner::rows() {
   }
 }
 
-// A tail of at most kTailMove bytes is copied with one move of that many (the zeros behind the
-// last tail keep it inside tail_), not a copy of its length.
 inline void HtmlScanner::area(const Tail &t, int64_t l1, int64_t c1, int64_t l2, int64_t c2) {
-  char *w = out_->reserve(2 * kPlaceRoom + 1 + (t.len > kTailMove ? t.len : kTailMove));
+  char *w = out_->reserve(2 * kPlaceRoom + 1 + t.len);
   if (!w) return;
   w = put_place(w, l1, c1);
   *w++ = ',';
   w = put_place(w, l2, c2);
-  memcpy(w, tail_.data() + t.at, t.len > kTailMove ? t.len : kTailMove);
+  memcpy(w, tail_.data() + t.at, t.len);
   out_->commit(w + t.len);
 }
 

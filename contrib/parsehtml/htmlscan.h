@@ -3,6 +3,7 @@
 #define ILVO_HTMLSCAN_H
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -121,8 +122,8 @@ class HtmlScanner {
   };
   void reset();                         // every scanner word to its value at program start
   void bind(const HtmlColors &colors);  // the rows' tails, with their colors
-  Tail add_tail(std::string_view head, std::string_view fg, std::string_view mid,
-                std::string_view label);
+  // A tail of these pieces and the row's end, added to tail_.
+  Tail add_tail(std::initializer_list<std::string_view> pieces);
   // Handles a block from index bcnt on; returns the index of the first byte left for the next.
   size_t feed(const Block &b);
   // The brackets from bcnt on, outside a tag or inside one past its name, until the block ends
