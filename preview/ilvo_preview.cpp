@@ -15,9 +15,12 @@
 #include <vector>
 
 #include "htmlscan.h"
+#include "listmarks.h"
 #include "outbuf.h"
 #include "pager.h"
+#include "explain.h"
 #include "render.h"
+#include "source.h"
 #include "stream.h"
 #include "visible.h"
 
@@ -229,100 +232,6 @@ int start_filter(bool listing, const char *source, pid_t *pid) {
   return fds[0];
 }
 
-// Opens path for reading; -1 with errno set (EISDIR for a folder) when it cannot.
-int open_file(const char *path, struct stat *st) {
-  int fd = strcmp(path, "-") == 0 ? dup(0) : open(path, O_RDONLY);  // "-": standard input
-  if (fd < 0) return -1;
-  if (fstat(fd, st) != 0 || S_ISDIR(st->st_mode)) {
-    int why = errno;
-    if (S_ISDIR(st->st_mode)) why = EISDIR;
-    close(fd);
-    errno = why;
-    return -1;
-  }
-  return fd;
-}
-
-// A file's bytes, read into held (a file that shrank while mapped would end the program with
-// SIGBUS), up to limit bytes when it is not a regular file.
-struct File {
-  std::string_view bytes;
-  OutBuf held;  // its growth fails without throwing
-};
-
-// Reads path into *f; false with errno set (EFBIG: past the limit, ENOMEM: no memory to hold
-// it) when it cannot.
-bool load(const char *path, size_t limit, File *f) {
-  struct stat st;
-  int fd = open_file(path, &st);
-  if (fd < 0) return false;
-  bool regular = S_ISREG(st.st_mode);
-  if (regular && st.st_size > 0 && !f->held.reserve(static_cast<size_t>(st.st_size))) {
-    close(fd);
-    errno = ENOMEM;
-    return false;
-  }
-  char chunk[1 << 16];
-  for (;;) {
-    ssize_t n = read(fd, chunk, sizeof chunk);
-    int why = n < 0 ? errno : 0;
-    if (n > 0 && !regular && f->held.view().size() + static_cast<size_t>(n) > limit) why = EFBIG;
-    if (n > 0 && !why) f->held.put(std::string_view(chunk, static_cast<size_t>(n)));
-    if (f->held.error()) why = f->held.error();
-    if (n <= 0 || why) {
-      close(fd);
-      errno = why;
-      f->bytes = f->held.view();
-      return !why;
-    }
-  }
-}
-
-// Reads a stream from fd line by line into reader, which is made once the first line has told
-// whether it colors a marked listing (make_reader(first line)). Only a line at a time is held.
-// False with errno set (EFBIG: past the limit, ENOMEM: a line too long to hold) on failure;
-// *bytes counts what was read.
-template <class MakeReader>
-bool read_lines(int fd, bool regular, size_t limit, MakeReader make_reader, size_t *bytes) {
-  StreamReader *reader = nullptr;
-  OutBuf line;
-  char chunk[1 << 16];
-  *bytes = 0;
-  auto take = [&](std::string_view l) {
-    if (!reader) reader = make_reader(l);
-    reader->line(l);
-  };
-  for (;;) {
-    ssize_t n = read(fd, chunk, sizeof chunk);
-    if (n < 0) return false;
-    if (n == 0) break;
-    *bytes += static_cast<size_t>(n);
-    if (!regular && *bytes > limit) {
-      errno = EFBIG;
-      return false;
-    }
-    std::string_view rest(chunk, static_cast<size_t>(n));
-    for (size_t nl; (nl = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(nl + 1)) {
-      if (line.view().empty()) {
-        take(rest.substr(0, nl));
-      } else {
-        line.put(rest.substr(0, nl));
-        take(line.view());
-        line.clear();
-      }
-    }
-    line.put(rest);
-    if (line.error()) {
-      errno = line.error();
-      return false;
-    }
-  }
-  if (!line.view().empty()) take(line.view());
-  if (!reader) reader = make_reader("");
-  reader->finish();
-  return true;
-}
-
 // Renders into out; what was written is flushed also when memory runs out on the way.
 void show(std::string_view text, const Coloring &c, const Options &o, const char *source,
           OutBuf &out, WriteFn write) {
@@ -362,10 +271,10 @@ int run(Options o, const char *source, OutBuf &err, const char **doing) {
   std::optional<LineTable> lines;
   std::optional<StreamReader> reader;
   bool explain = o.explain_line > 0;
-  auto make_reader = [&](std::string_view first) {
+  auto make_reader = [&](std::string_view first) -> StreamReader & {
     if (o.listing || first == kListingOpening) display = shown = without_markers(text.bytes);
     lines.emplace(display);
-    return &reader.emplace(*lines, name, err, explain || o.format == Format::kHtml);
+    return reader.emplace(*lines, name, err, explain || o.format == Format::kHtml);
   };
   size_t bytes;
   if (!read_lines(fd, S_ISREG(st.st_mode), o.limit, make_reader, &bytes)) return fail(name, errno);

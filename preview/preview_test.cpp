@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "render.h"
+#include "listmarks.h"
+#include "source.h"
 #include "stream.h"
+#include "sweep.h"
 #include "visible.h"
 
 TEST(ParseColor, NamesNumbersAndNone) {

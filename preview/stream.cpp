@@ -1,8 +1,11 @@
 // Reading a color command stream into areas of a source text, the way the editor applies it.
 #include "stream.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 
 #include "visible.h"
 
@@ -14,17 +17,6 @@ const Fmt kBadRange = "ilvo_preview: %s:%d: cannot read the range '%s'\n";
 const Fmt kMsg = "%s\n";
 const Fmt kMoreMessages = "ilvo_preview: %d more messages were not shown\n";
 const char kCut[] = "...";
-// --explain.
-const Fmt kPastFile = "[%d,%d] is past the end of the file, which has %d lines\n";
-const Fmt kPastLine = "[%d,%d] is past the end of line %d, which has %d columns\n";
-const Fmt kCoveredByNone =
-    "[%d,%d] is covered by no area of the stream: it shows in the text's own colors\n";
-const Fmt kCoveredBy = "[%d,%d] is covered by %d areas of the stream, in stream order:\n";
-const Fmt kCoveredByOne = "[%d,%d] is covered by one area of the stream:\n";
-const Fmt kCoveringLine = "  stream line %d: %s\n";
-const Fmt kShown = "The editor shows the last, stream line %d: ";
-const Fmt kLayerFrom = "%s from stream line %d";
-const Fmt kLayerOwn = "the text's own %s";
 
 struct Named {
   const char *name;
@@ -123,68 +115,6 @@ bool parse_color(std::string_view word, Color *out) {
   return false;
 }
 
-LineTable::LineTable(std::string_view text) : size_(text.size()) {
-  bool wide = text.size() > UINT32_MAX;
-  auto add = [&](size_t at) {
-    if (wide)
-      wide_.push_back(at);
-    else
-      narrow_.push_back(static_cast<uint32_t>(at));
-  };
-  add(0);
-  for (size_t at = 0; (at = text.find('\n', at)) != std::string_view::npos; at++) add(at + 1);
-}
-
-size_t LineTable::offset(int64_t ln, int64_t col) const {
-  if (ln < 1) return 0;
-  if (static_cast<uint64_t>(ln) > count()) return size_;
-  size_t begin = start(static_cast<size_t>(ln - 1));
-  size_t stop = static_cast<size_t>(ln) < count() ? start(static_cast<size_t>(ln)) - 1 : size_;
-  if (col <= 1) return begin;
-  return static_cast<uint64_t>(col - 1) < stop - begin ? begin + static_cast<size_t>(col - 1)
-                                                       : stop;
-}
-
-int64_t LineTable::lines() const {
-  auto n = static_cast<int64_t>(count());
-  return start(count() - 1) == size_ ? n - 1 : n;
-}
-
-bool LineTable::line(int64_t ln, size_t *begin, size_t *stop) const {
-  if (ln < 1 || ln > lines()) return false;
-  *begin = start(static_cast<size_t>(ln - 1));
-  *stop = static_cast<size_t>(ln) < count() ? start(static_cast<size_t>(ln)) - 1 : size_;
-  return true;
-}
-
-void explain_place(const LineTable &lines, const Coloring &c, int64_t ln, int64_t col,
-                   OutBuf &out) {
-  size_t begin, stop;
-  if (!lines.line(ln, &begin, &stop)) return out.format(kPastFile, ln, col, lines.lines());
-  if (col < 1 || static_cast<uint64_t>(col) > stop - begin)
-    return out.format(kPastLine, ln, col, ln, stop - begin);
-  size_t at = begin + static_cast<size_t>(col - 1);
-  std::vector<const Area *> covering;
-  for (const Area &a : c.areas)
-    if (a.start <= at && at < a.end) covering.push_back(&a);
-  if (covering.empty()) return out.format(kCoveredByNone, ln, col);
-  if (covering.size() == 1)
-    out.format(kCoveredByOne, ln, col);
-  else
-    out.format(kCoveredBy, ln, col, covering.size());
-  const Area *fg = nullptr, *bg = nullptr;  // the last with a color of each layer: shown
-  for (const Area *a : covering) {
-    out.format(kCoveringLine, a->line, quote(c.text(a->line)));
-    if (a->fg.set) fg = a;
-    if (a->bg.set) bg = a;
-  }
-  out.format(kShown, covering.back()->line);
-  fg ? out.format(kLayerFrom, "foreground", fg->line) : out.format(kLayerOwn, "foreground");
-  out.put(", ");
-  bg ? out.format(kLayerFrom, "background", bg->line) : out.format(kLayerOwn, "background");
-  out.put(".\n");
-}
-
 std::string quote(std::string_view text) {
   size_t at = 0;
   for (size_t k = 0; k < kQuoteChars && at < text.size(); k++) {
@@ -198,11 +128,17 @@ bool StreamReader::count_message() {
   return ++messages_ <= kMaxMessages;
 }
 
-std::string_view Coloring::text(int64_t ln) const {
+long Coloring::find(int64_t ln) const {
   auto at = std::lower_bound(texts.begin(), texts.end(), ln,
                              [](const Text &t, int64_t l) { return t.line < l; });
-  if (at == texts.end() || at->line != ln) return {};
-  return std::string_view(text_bytes).substr(at->at, at->len);
+  return at == texts.end() || at->line != ln ? -1 : static_cast<long>(at - texts.begin());
+}
+
+std::string_view Coloring::text(int64_t ln) const {
+  long k = find(ln);
+  if (k < 0) return {};
+  const Text &t = texts[static_cast<size_t>(k)];
+  return std::string_view(text_bytes).substr(t.at, t.len);
 }
 
 void StreamReader::problem(const Fmt &fmt, std::string_view text) {
@@ -306,4 +242,44 @@ Coloring read_stream(std::string_view stream, const LineTable &lines, const char
   }
   r.finish();
   return r.coloring();
+}
+
+bool read_lines(int fd, bool regular, size_t limit, const MakeReader &make_reader, size_t *bytes) {
+  StreamReader *reader = nullptr;
+  OutBuf line;  // a line that goes on past a chunk
+  char chunk[1 << 16];
+  *bytes = 0;
+  auto take = [&](std::string_view l) {
+    if (!reader) reader = &make_reader(l);
+    reader->line(l);
+  };
+  for (;;) {
+    ssize_t n = read(fd, chunk, sizeof chunk);
+    if (n < 0) return false;
+    if (n == 0) break;
+    *bytes += static_cast<size_t>(n);
+    if (!regular && *bytes > limit) {
+      errno = EFBIG;
+      return false;
+    }
+    std::string_view rest(chunk, static_cast<size_t>(n));
+    for (size_t nl; (nl = rest.find('\n')) != std::string_view::npos; rest.remove_prefix(nl + 1)) {
+      if (line.view().empty()) {
+        take(rest.substr(0, nl));
+      } else {
+        line.put(rest.substr(0, nl));
+        take(line.view());
+        line.clear();
+      }
+    }
+    line.put(rest);
+    if (line.error()) {
+      errno = line.error();
+      return false;
+    }
+  }
+  if (!line.view().empty()) take(line.view());
+  if (!reader) reader = &make_reader("");
+  reader->finish();
+  return true;
 }

@@ -4,12 +4,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "listmarks.h"
 #include "outbuf.h"
+#include "source.h"
 
 // A color: a value, or none ("" or unset), which lets the color underneath show.
 struct Color {
@@ -24,29 +25,6 @@ struct Color {
 // Reads a color word: a terminal color name, '#rrrrggggbbbb' (quoted or not) or "" (none).
 // False for anything else.
 bool parse_color(std::string_view word, Color *out);
-
-// Where each line of the source starts, to turn [line,column] into a byte offset.
-class LineTable {
- public:
-  explicit LineTable(std::string_view text);
-  // Offset of column col of line ln: column 1 is the line's first byte, a column of 0 or less
-  // the line's start, one past the line's end its newline; lines past the end give the end.
-  size_t offset(int64_t ln, int64_t col) const;
-  size_t size() const { return size_; }
-  // Lines of the text: a last line without its newline counts, the empty rest after one does not.
-  int64_t lines() const;
-  // Where line ln starts and where its newline (or the text's end) stands; false past the end.
-  bool line(int64_t ln, size_t *begin, size_t *stop) const;
-
- private:
-  size_t start(size_t k) const { return wide_.empty() ? narrow_[k] : wide_[k]; }
-  size_t count() const { return wide_.empty() ? narrow_.size() : wide_.size(); }
-  // Offset of each line's first byte: in 32 bits while the text is under 4 GiB (half the memory
-  // for a text of short lines), else in wide_.
-  std::vector<uint32_t> narrow_;
-  std::vector<size_t> wide_;
-  size_t size_;
-};
 
 // One colored area, [start, end) in bytes of the source, in the order the stream gave it, and
 // the stream line that gave it.
@@ -68,6 +46,8 @@ struct Coloring {
   Color fg, bg;
   std::vector<Text> texts;  // by line
   std::string text_bytes;
+  // The index in texts of stream line ln, or -1 when its text was not kept.
+  long find(int64_t ln) const;
   // The text of stream line ln, or nothing when it was not kept.
   std::string_view text(int64_t ln) const;
 };
@@ -109,10 +89,12 @@ class StreamReader {
   int64_t messages_ = 0;  // written to err, or held back
 };
 
-// Writes, as plain text, every area of c (whose stream texts were kept) that covers column col of
-// line ln, in stream order, and which of them the editor shows; or that no area covers it, or
-// that it lies past its line or the file.
-void explain_place(const LineTable &lines, const Coloring &c, int64_t ln, int64_t col, OutBuf &out);
+// Reads a stream from fd a line at a time, holding only the line being read, into the reader
+// that make_reader gives for the first line (which tells whether the stream colors a marked
+// listing); then finishes it. False with errno set (EFBIG: past limit bytes from a file that is
+// not regular, ENOMEM: a line too long to hold) on failure; *bytes counts what was read.
+using MakeReader = std::function<StreamReader &(std::string_view first)>;
+bool read_lines(int fd, bool regular, size_t limit, const MakeReader &make_reader, size_t *bytes);
 
 // The whole of a stream held in memory, for tests.
 Coloring read_stream(std::string_view stream, const LineTable &lines, const char *name,

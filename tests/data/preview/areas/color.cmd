@@ -12,3 +12,5 @@ printf '%s' "$stream" > dash.stream && trap 'rm -f dash.stream' EXIT
 "$PROG" --color=always -s dash.stream - < short.txt | od -c | head -2
 printf '%s' "$stream" | "$PROG" --color=always -s - short.txt | od -c | head -2
 "$PROG" - < short.txt; echo "status $?"
+# Without colors a background that runs to the window's edge writes no escape either.
+printf '1,$ ca;bgc blue\n[1,1],[1,2]ca red green\n' | "$PROG" --color=never src.txt | od -c | head -2

@@ -1,0 +1,193 @@
+// The page form: the text as HTML, colored runs in spans that name the stream lines of their
+// colors, each line's text written once.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "device.h"
+#include "visible.h"
+
+namespace {
+
+const Fmt kPageHead =
+    "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>%s</title>\n"
+    "<style>body { color: %s; background: %s; margin: 0; }\n"
+    "pre { font-family: monospace; margin: 0; padding: 1em; }\n"
+    ".ctl { outline: 1px dotted; opacity: 0.7; }%s%s</style>\n</head>\n<body><pre>";
+// Line numbers drawn by the page, so that copying the text leaves them out.
+const Fmt kPageNumbers =
+    "\n.ln::before { content: attr(data-n); display: inline-block; min-width: %dch; "
+    "text-align: right; margin-right: 1ch; color: #808080; user-select: none; }";
+// A run's stream lines show when the pointer rests on it: their texts are written once, at the
+// page's end, as properties that the runs refer to (--f, and --b when there are two).
+const char kOriginsStyle[] =
+    "\n.o { position: relative; }\n"
+    ".o:hover::after { content: var(--f); position: absolute; left: 0; top: 100%; z-index: 1; "
+    "padding: 0 0.3em; color: #000; background: #ffffe0; border: 1px solid #808080; }\n"
+    ".o2:hover::after { content: var(--f) \"\\A\" var(--b); }";
+const Fmt kSpanOpen = "<span style=\"%s\">";
+const Fmt kSpanOpenFrom = "<span class=\"%s\" style=\"%s\">";
+const Fmt kRefer = "--%s: var(--t%d)";  // a run's stream line
+const char kSpanClose[] = "</span>";
+const Fmt kPageGutter = "<span class=\"ln\" data-n=\"%d\"></span>";
+const Fmt kPageVisible = "<span class=\"ctl\">%s</span>";
+const char kPageEnd[] = "</pre>";
+const char kOriginsOpen[] = "\n<style>:root {\n";
+const Fmt kOriginText = "--t%d: \"stream line %d: %s\";\n";
+const char kOriginsClose[] = "}</style>";
+const char kPageTail[] = "</body>\n</html>\n";
+
+// A color as CSS "#rrggbb".
+std::string css(const Color &c) {
+  static const char digits[] = "0123456789abcdef";
+  std::string s = "#";
+  for (uint8_t v : {c.r, c.g, c.b}) {
+    s += digits[v >> 4];
+    s += digits[v & 15];
+  }
+  return s;
+}
+
+// The text with the characters that HTML gives a meaning to escaped.
+std::string escape(std::string_view s) {
+  std::string e;
+  e.reserve(s.size());
+  for (char ch : s) {
+    switch (ch) {
+      case '&':
+        e += "&amp;";
+        break;
+      case '<':
+        e += "&lt;";
+        break;
+      case '>':
+        e += "&gt;";
+        break;
+      case '"':
+        e += "&quot;";
+        break;
+      default:
+        e += ch;
+    }
+  }
+  return e;
+}
+
+// The text as the inside of a CSS string in a style element: no quote or backslash ends it,
+// and no '<' closes the element.
+std::string css_string(std::string_view s) {
+  std::string e;
+  e.reserve(s.size());
+  for (char ch : s) {
+    if (ch == '"' || ch == '\\')
+      e += '\\';
+    else if (ch == '<')
+      e += "\\3c", ch = ' ';
+    e += ch;
+  }
+  return e;
+}
+
+class Page : public Device {
+ public:
+  Page(const Coloring &c, std::string_view title, int width, OutBuf &out)
+      : c_(c), dfg_(c.fg), dbg_(c.bg), out_(out), used_(c.texts.size()) {
+    OutBuf numbers;
+    if (width) numbers.format(kPageNumbers, width);
+    out_.format(kPageHead, escape(visible(title)),
+                css(dfg_.set ? dfg_ : Color{true, 0xe5, 0xe5, 0xe5}),
+                css(dbg_.set ? dbg_ : Color{true, 0, 0, 0}), numbers.view(),
+                c.texts.empty() ? "" : kOriginsStyle);
+  }
+
+  void colors(const Color &fg, const Color &bg, Origin from) override {
+    if (open_ && fg == span_fg_ && bg == span_bg_ && from == span_from_) return;
+    from = Origin{kept(from.fg), kept(from.bg)};
+    if (open_ && fg == span_fg_ && bg == span_bg_ && from == span_from_) return;
+    if (!open_ && fg == dfg_ && bg == dbg_ && from == Origin{}) return;
+    if (open_) out_.put(kSpanClose);
+    open_ = fg != dfg_ || bg != dbg_ || !(from == Origin{});
+    if (open_) {
+      std::string style;
+      auto add = [&](std::string_view piece) {
+        style += style.empty() ? "" : "; ";
+        style += piece;
+      };
+      if (fg != dfg_ && fg.set) add("color: " + css(fg));
+      if (bg != dbg_ && bg.set) add("background: " + css(bg));
+      // One line for the run, or two when its colors come from two.
+      int64_t first = from.fg, second = from.bg;
+      if (second == first) second = 0;
+      if (!first) std::swap(first, second);
+      OutBuf refs;
+      if (first) {
+        use(first);
+        refs.format(kRefer, "f", first);
+      }
+      if (second) {
+        use(second);
+        refs.put("; ");
+        refs.format(kRefer, "b", second);
+      }
+      add(refs.view());
+      if (first)
+        out_.format(kSpanOpenFrom, second ? "o o2" : "o", style);
+      else
+        out_.format(kSpanOpen, style);
+    }
+    span_fg_ = fg;
+    span_bg_ = bg;
+    span_from_ = from;
+  }
+
+  void text(std::string_view bytes) override { out_.put(escape(bytes)); }
+
+  void shown(std::string_view form) override { out_.format(kPageVisible, escape(form)); }
+
+  void gutter(int64_t n, int) override {
+    if (open_) out_.put(kSpanClose);
+    open_ = false;
+    out_.format(kPageGutter, n);
+  }
+
+  void line_end(const Color &fg, const Color &bg, Origin from) override {
+    colors(fg, bg, from);  // a newline is in its run's span
+    out_.put("\n");
+  }
+
+  void finish() override {
+    if (open_) out_.put(kSpanClose);
+    out_.put(kPageEnd);
+    bool any = false;
+    for (size_t k = 0; k < used_.size(); k++) {
+      if (!used_[k]) continue;
+      if (!any) out_.put(kOriginsOpen);
+      any = true;
+      int64_t ln = c_.texts[k].line;
+      out_.format(kOriginText, ln, ln, css_string(quote(c_.text(ln))));
+    }
+    if (any) out_.put(kOriginsClose);
+    out_.put(kPageTail);
+  }
+
+ private:
+  // Stream line ln when its text was kept, else 0 (none).
+  int64_t kept(int64_t ln) const { return ln && c_.find(ln) >= 0 ? ln : 0; }
+  // Marks the text of kept line ln to be written at the end.
+  void use(int64_t ln) { used_[static_cast<size_t>(c_.find(ln))] = 1; }
+
+  const Coloring &c_;
+  Color dfg_, dbg_;  // the colors of bare text
+  OutBuf &out_;
+  std::vector<char> used_;   // by c_.texts: a run refers to the line
+  bool open_ = false;        // a span is open
+  Color span_fg_, span_bg_;  // the colors of the open span
+  Origin span_from_;         // the stream lines of the open span's colors
+};
+
+}  // namespace
+
+std::unique_ptr<Device> page_device(const Coloring &c, std::string_view title, int width,
+                                    OutBuf &out) {
+  return std::make_unique<Page>(c, title, width, out);
+}
