@@ -6,7 +6,7 @@ with two drains, dd and a reader in Python that reads 1 MiB at a time, as the dr
 cat's time; a target holds when it holds under both. Beside the real inputs stands each job's
 floor (bench/floor_*.cpp), timed the same way.
 
-Usage: bench.py BUILD_DIR [html|listtint]   (make bench builds the release programs first)
+Usage: bench.py BUILD_DIR [html|listtint|preview]   (make bench builds the release programs first)
 Environment: BENCH_PAIRS (default 11), BENCH_RUNS (start-up runs, default 200), BENCH_WORK (a
 folder that keeps the inputs, for a profiler; by default they go when the run ends),
 BENCH_COMPARE (another build folder: every input's stream and messages must be the same from
@@ -29,6 +29,7 @@ HTML = os.path.join(BUILD, "contrib/parsehtml/html")
 LISTTINT = os.path.join(BUILD, "listing/listtint")
 FLOOR_HTML = os.path.join(BUILD, "bench/floor_html")
 FLOOR_LISTTINT = os.path.join(BUILD, "bench/floor_listtint")
+PREVIEW = os.path.join(BUILD, "preview/ilvo_preview")
 # The drains: dd, and a reader in Python that says when it is ready, then reads 1 MiB at a time.
 PY_DRAIN = ("import os, sys\nr = sys.stdin.buffer.raw\nb = bytearray(1 << 20)\n"
             "os.write(1, b'r')\nwhile r.readinto(b): pass\n")
@@ -293,6 +294,75 @@ def bench_listtint(work):
     throughput("formed", run, os.path.join(work, "formed.lst"), 4, work, scaling=2.2)
 
 
+def preview_inputs(work, scale):
+    """The preview's hostile inputs, at a scale (2: twice the input): name -> (source, stream,
+    options), the files written into work."""
+    areas = lambda first, n, colors: b";".join(
+        b"[1,%d],[1,%d]ca %s" % (k, k + 1, colors) for k in range(first, first + 2 * n, 2))
+    src2k = b"x" * (2048 * scale) + b"\n"
+    src32k = b"x" * (32768 * scale) + b"\n"
+    cases = {
+        # One line of junk, and one of a million problems: messages are cut and counted.
+        "junk-line": (b"abc\n", b"x" * (10 * MB * scale), ["-f", "html"]),
+        "problems": (b"abc\n", b"x;" * (1000000 * scale), ["-f", "html"]),
+        # Two long lines whose areas alternate, and one line of many areas: every run of the
+        # page names its line, whose text must not be written for each.
+        "alternating": (src32k, areas(1, 16384 * scale, b"red blue") + b"\n" +
+                        areas(2, 16384 * scale, b"green black") + b"\n", ["-f", "html"]),
+        "one-line": (src2k, areas(1, 5000 * scale, b"red blue") + b"\n", ["-f", "html"]),
+        # A listing of one line of markers, and streams or sources of nothing but line ends.
+        "markers": (b"\\*(+K" * (640 * 1024 * scale) + b"\n",
+                    b"1,$ca;fgc green; bgc black; fgc green \n", ["-l", "--color=always"]),
+        "empty-lines": (b"abc\n", b"\n" * (10 * MB * scale), ["-f", "html"]),
+        "newlines": (b"\n" * (20 * MB * scale), b"1,$ ca;fgc red;bgc blue\n[1,1],$ca green \"\"\n",
+                     ["-f", "html"]),
+    }
+    # Real pages in html's colors: a page of many runs.
+    real = os.path.join(work, "real.html")
+    if not os.path.exists(real):
+        page_inputs(work)
+    pages = open(real, "rb").read()[:20 * MB] * scale
+    colors = subprocess.run([HTML, "/dev/stdin"] + COLORS, input=pages, capture_output=True,
+                            check=True).stdout
+    cases["real-pages"] = (pages, colors, ["-f", "html"])
+    files = {}
+    for name, (source, stream, options) in cases.items():
+        base = os.path.join(work, f"preview-{name}-x{scale}")
+        for suffix, data in ((".src", source), (".stream", stream)):
+            with open(base + suffix, "wb") as f:
+                f.write(data)
+        files[name] = (base + ".src", base + ".stream", options)
+    return files
+
+
+def bench_preview(work):
+    """Each hostile input: time for twice the input, what comes out and the peak memory, against
+    the size of source and stream."""
+    print("ilvo_preview:")
+    once, twice = preview_inputs(work, 1), preview_inputs(work, 2)
+    tiny = os.path.join(work, "preview-tiny.src")
+    with open(tiny, "wb") as f:
+        f.write(b"abc\n")
+    little = peak_kib([PREVIEW, "-f", "html", "-s", tiny, tiny])
+    cmd = lambda files: [PREVIEW] + files[2] + ["-s", files[1], files[0]]
+    for name, files in once.items():
+        size = os.path.getsize(files[0]) + os.path.getsize(files[1])
+        out = subprocess.run(cmd(files), capture_output=True, check=False)
+        written = len(out.stdout) + len(out.stderr)
+        rs = [timed(cmd(twice[name])) / timed(cmd(files)) for _ in range(PAIRS)]
+        peak = peak_kib(cmd(files))
+        print(f"  {name:<12} {size_text(files[0]):>8} + {size_text(files[1]):>8} -> "
+              f"{written / MB:.2f} MB: "
+              f"{check('preview ' + name + ' size', written / size, 4, ' x input')}; twice the "
+              f"input: {check('preview ' + name + ' x2', statistics.median(rs), 2.2, ' x')}; "
+              f"memory: {check('preview ' + name + ' memory', 1024 * (peak - little) / size, 8, ' x input')}",
+              flush=True)
+    for files in list(once.values()) + list(twice.values()):
+        for f in files[:2]:
+            os.remove(f)
+    os.remove(tiny)
+
+
 def startup_and_memory(work):
     page = os.path.join(work, "page.html")
     parts = [open(os.path.join(TOP, f), "rb").read() for f in ("examples/sample.html", "bench/page.html")]
@@ -338,7 +408,10 @@ def main():
             bench_html(work)
         if ONLY in (None, "listtint"):
             bench_listtint(work)
-        startup_and_memory(work)
+        if ONLY in (None, "preview"):
+            bench_preview(work)
+        if ONLY != "preview":
+            startup_and_memory(work)
     if missed:
         print("missed: " + ", ".join(missed))
 

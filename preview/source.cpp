@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -55,6 +56,12 @@ LineTable::LineTable(std::string_view text) : size_(text.size()) {
     else
       narrow_.push_back(static_cast<uint32_t>(at));
   };
+  // Reserved to the line, not grown: a text of newlines would need three times the memory.
+  size_t lines = static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1;
+  if (wide)
+    wide_.reserve(lines);
+  else
+    narrow_.reserve(lines);
   add(0);
   for (size_t at = 0; (at = text.find('\n', at)) != std::string_view::npos; at++) add(at + 1);
 }

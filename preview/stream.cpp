@@ -41,22 +41,34 @@ int hex(char c) {
   return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
 }
 
-// Splits s at separators that stand outside single quotes.
-std::vector<std::string_view> split_outside_quotes(std::string_view s, char sep) {
-  std::vector<std::string_view> parts;
-  bool quoted = false;
-  size_t start = 0;
-  for (size_t i = 0; i < s.size(); i++) {  // i: byte looked at
-    if (s[i] == '\'')
-      quoted = !quoted;
-    else if (s[i] == sep && !quoted) {
-      parts.push_back(s.substr(start, i - start));
-      start = i + 1;
+// The pieces of a text between separators that stand outside single quotes, one at a time
+// (a line may hold a million).
+class Pieces {
+ public:
+  Pieces(std::string_view s, char sep) : rest_(s), sep_(sep) {}
+  // The next piece; false after the last.
+  bool next(std::string_view *piece) {
+    if (done_) return false;
+    bool quoted = false;
+    for (size_t i = 0; i < rest_.size(); i++) {  // i: byte looked at
+      if (rest_[i] == '\'') {
+        quoted = !quoted;
+      } else if (rest_[i] == sep_ && !quoted) {
+        *piece = rest_.substr(0, i);
+        rest_.remove_prefix(i + 1);
+        return true;
+      }
     }
+    *piece = rest_;
+    done_ = true;
+    return true;
   }
-  parts.push_back(s.substr(start));
-  return parts;
-}
+
+ private:
+  std::string_view rest_;
+  char sep_;
+  bool done_ = false;
+};
 
 // Reads a decimal number, with an optional minus sign, at the front of s and removes it.
 bool take_number(std::string_view &s, int64_t *v) {
@@ -185,15 +197,17 @@ void StreamReader::area(std::string_view cmd) {
   }
   rest = trim(rest);
   if (rest.substr(0, 2) != "ca") return problem(kBadCommand, cmd);
-  std::vector<std::string_view> words;
-  for (std::string_view w : split_outside_quotes(trim(rest.substr(2)), ' '))
-    if (!w.empty()) words.push_back(w);
-  if (words.empty() && whole) {
+  std::string_view words[3];  // two colors; a third is one too many
+  size_t count = 0;
+  Pieces blanks(trim(rest.substr(2)), ' ');
+  for (std::string_view w; count < 3 && blanks.next(&w);)
+    if (!w.empty()) words[count++] = w;
+  if (count == 0 && whole) {
     out_.areas.clear();  // the whole file afresh
     out_.fg = out_.bg = Color{};
     return;
   }
-  if (words.size() != 2) return problem(kBadCommand, cmd);
+  if (count != 2) return problem(kBadCommand, cmd);
   Area a{start, end, Color{}, Color{}, lineno_};
   color_word(words[0], &a.fg);
   color_word(words[1], &a.bg);
@@ -226,8 +240,10 @@ void StreamReader::line(std::string_view text) {
   lineno_++;
   text_ = text;
   // A label, " # word", ends a line; a '#' inside quotes is part of a color.
-  std::vector<std::string_view> parts = split_outside_quotes(text, '#');
-  for (std::string_view cmd : split_outside_quotes(parts[0], ';')) command(cmd);
+  std::string_view commands;
+  Pieces(text, '#').next(&commands);
+  Pieces each(commands, ';');
+  for (std::string_view cmd; each.next(&cmd);) command(cmd);
 }
 
 Coloring read_stream(std::string_view stream, const LineTable &lines, const char *name,
