@@ -31,3 +31,15 @@ trap 'rm -f empty.txt online.txt long.stream' EXIT
 (printf 'a'; sleep 0.2; printf 'bcdef\n') | "$PROG" --color=always -s overlap.stream /dev/stdin > paused.out
 printf 'abcdef\n' > whole.txt && "$PROG" --color=always -s overlap.stream whole.txt | cmp - paused.out && echo same
 rm -f paused.out whole.txt
+# A file name shows in visible form in every message: a stream that is empty, one with a line
+# that cannot be read, a stream or source that cannot be opened, a source past the limit.
+name=$'new\nline\033[31m.stream'
+: > "$name" && trap 'rm -f empty.txt online.txt long.stream "$name"' EXIT
+"$PROG" --color=always -s "$name" src.txt > /dev/null; echo "status $?"
+echo frob > "$name" && "$PROG" --color=always -s "$name" src.txt > /dev/null; echo "status $?"
+"$PROG" --color=always -s "$name.missing" src.txt; echo "status $?"
+"$PROG" --color=always -s overlap.stream "$name.missing"; echo "status $?"
+mkfifo "$name.fifo" && trap 'rm -f empty.txt online.txt long.stream "$name" "$name.fifo"' EXIT
+cat src.txt > "$name.fifo" &
+"$PROG" --color=always --max-size 1 -s overlap.stream "$name.fifo" > /dev/null; echo "status $?"
+wait

@@ -25,3 +25,15 @@ trap 'rm -f ./-src.txt three.stream' EXIT
 "$PROG" --color=always -s three.stream --explain 3,1 src.txt
 "$PROG" --color=always -s overlap.stream --explain 2,1 src.txt
 "$PROG" --color=always -s overlap.stream --explain 1,7 src.txt; "$PROG" --color=always -s overlap.stream --explain 4,1 src.txt
+# The last column of a line; a place just past an area's end (line 3's ends before 1,4); a
+# stream line of control bytes, quoted in visible form.
+"$PROG" --color=always -s overlap.stream --explain 1,6 src.txt
+"$PROG" --color=always -s overlap.stream --explain 1,4 src.txt
+printf '[1,1],[1,2]ca red "" # \033[2J\a\r\n' | "$PROG" --color=always --explain 1,1 src.txt
+# Runs of the same colors from different stream lines stay apart on a page, each naming its
+# own line; a line referred to by many runs has its text written once.
+printf '[1,1],[1,2]ca red ""\n[1,2],[1,3]ca red ""\n[1,4],[1,5]ca red ""\n' > twins.stream
+"$PROG" -f html -s twins.stream src.txt | grep -o -e '<span[^>]*>' -e '^--t[0-9]*'
+printf '[1,1],[1,2]ca red "";[1,3],[1,4]ca red "";[2,1],[2,2]ca red ""\n' |
+  "$PROG" -f html src.txt | grep -c 'stream line 1:'
+rm -f twins.stream
