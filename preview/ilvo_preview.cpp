@@ -243,6 +243,49 @@ void show(std::string_view text, const Coloring &c, const Options &o, const char
   }
 }
 
+// The form of the output, as -f, --color, NO_COLOR and COLORTERM say, when standard output is a
+// terminal or not.
+Format output_format(const Options &o, bool terminal) {
+  if (o.format == Format::kHtml) return o.format;
+  if (o.format_given) return o.color == Options::kNever ? Format::kPlain : o.format;
+  const char *no_color = getenv("NO_COLOR"), *colorterm = getenv("COLORTERM");
+  bool colors = o.color == Options::kAlways ||
+                (o.color == Options::kAuto && terminal && !(no_color && *no_color));
+  std::string_view depth = colorterm ? colorterm : "";
+  return !colors                                    ? Format::kPlain
+         : depth == "truecolor" || depth == "24bit" ? Format::kAnsi
+                                                    : Format::kAnsi256;
+}
+
+// Writes the text to the pager, when there is one for a terminal, else to standard output; the
+// exit status.
+int write_out(std::string_view text, const Coloring &c, const Options &o, const char *source,
+              OutBuf &err) {
+  bool terminal = o.format != Format::kHtml && isatty(1);
+  std::string pager = terminal && o.pager ? pager_command() : "";
+  if (!pager.empty()) {
+    catch_signals(false);
+    int to_pager = start_pager(pager);
+    if (to_pager >= 0) {
+      OutBuf out(to_pager);
+      show(text, c, o, source, out, nullptr);
+      bool written = out.flush() || out.error() == EPIPE;  // the pager may quit early
+      if (int status = wait_pager(); status != 0) {
+        err.format(kPagerFailed, visible(pager), status);
+        err.flush();
+        return 1;
+      }
+      err.flush();
+      return written ? 0 : finish_output(out, err, kWriteError);
+    }
+    err.format(kNoPager, visible(pager), strerror(errno));
+  }
+  if (terminal) catch_signals(true);
+  OutBuf out(1);
+  show(text, c, o, source, out, terminal ? write_terminal : nullptr);
+  return finish_output(out, err, kWriteError);
+}
+
 // Shows the source as the options say; the exit status. *doing names the file being worked on,
 // for a failure to get memory.
 int run(Options o, const char *source, OutBuf &err, const char **doing) {
@@ -296,40 +339,8 @@ int run(Options o, const char *source, OutBuf &err, const char **doing) {
     explain_place(*lines, reader->coloring(), o.explain_line, o.explain_col, out);
     return finish_output(out, err, kWriteError);
   }
-  bool ansi = o.format != Format::kHtml, terminal = isatty(1);
-  const char *no_color = getenv("NO_COLOR"), *colorterm = getenv("COLORTERM");
-  if (ansi && !o.format_given) {
-    bool colors = o.color == Options::kAlways ||
-                  (o.color == Options::kAuto && terminal && !(no_color && *no_color));
-    std::string_view depth = colorterm ? colorterm : "";
-    o.format = !colors                                    ? Format::kPlain
-               : depth == "truecolor" || depth == "24bit" ? Format::kAnsi
-                                                          : Format::kAnsi256;
-  } else if (ansi && o.color == Options::kNever) {
-    o.format = Format::kPlain;
-  }
-  std::string pager = ansi && terminal && o.pager ? pager_command() : "";
-  if (!pager.empty()) {
-    catch_signals(false);
-    int to_pager = start_pager(pager);
-    if (to_pager >= 0) {
-      OutBuf out(to_pager);
-      show(display, reader->coloring(), o, source, out, nullptr);
-      bool written = out.flush() || out.error() == EPIPE;
-      if (int status = wait_pager(); status != 0) {
-        err.format(kPagerFailed, visible(pager), status);
-        err.flush();
-        return 1;
-      }
-      err.flush();
-      return written ? 0 : finish_output(out, err, kWriteError);
-    }
-    err.format(kNoPager, visible(pager), strerror(errno));
-  }
-  if (ansi && terminal) catch_signals(true);
-  OutBuf out(1);
-  show(display, reader->coloring(), o, source, out, ansi && terminal ? write_terminal : nullptr);
-  return finish_output(out, err, kWriteError);
+  o.format = output_format(o, isatty(1));
+  return write_out(display, reader->coloring(), o, source, err);
 }
 
 }  // namespace
