@@ -29,6 +29,7 @@ HTML = os.path.join(BUILD, "contrib/parsehtml/html")
 LISTTINT = os.path.join(BUILD, "listing/listtint")
 FLOOR_HTML = os.path.join(BUILD, "bench/floor_html")
 FLOOR_LISTTINT = os.path.join(BUILD, "bench/floor_listtint")
+FLOOR_START = os.path.join(BUILD, "bench/floor_start")
 PREVIEW = os.path.join(BUILD, "preview/ilvo_preview")
 # The drains: dd, and a reader in Python that says when it is ready, then reads 1 MiB at a time.
 PY_DRAIN = ("import os, sys\nr = sys.stdin.buffer.raw\nb = bytearray(1 << 20)\n"
@@ -86,12 +87,14 @@ def rusage(cmd, stdout=subprocess.DEVNULL):
     return ru
 
 
-def cpu(cmd):
-    """CPU seconds (user and system) of RUNS runs of cmd."""
-    total = 0.0
+def cpu(cmds):
+    """CPU seconds (user and system) of RUNS runs of each command, the commands taking turns, so
+    that a change in the machine's load falls on all of them alike."""
+    total = [0.0] * len(cmds)
     for _ in range(RUNS):
-        ru = rusage(cmd)
-        total += ru.ru_utime + ru.ru_stime
+        for k, cmd in enumerate(cmds):
+            ru = rusage(cmd)
+            total[k] += ru.ru_utime + ru.ru_stime
     return total
 
 
@@ -367,19 +370,16 @@ def startup_and_memory(work):
     page = os.path.join(work, "page.html")
     parts = [open(os.path.join(TOP, f), "rb").read() for f in ("examples/sample.html", "bench/page.html")]
     repeat_to(parts, 20 * 1024, page)
-    c_cat = cpu(["cat", page])
-    line = f"start-up, {RUNS} runs on a {size_text(page)} file (CPU s): cat {c_cat:.3f}"
-    figures = []
-    if ONLY in (None, "html"):
-        c = cpu([HTML, page] + COLORS)
-        line += f", html {c:.3f}"
-        figures.append(f"html {check('html start-up', c / c_cat, 0.8)}")
-    if ONLY in (None, "listtint"):
-        c = cpu([LISTTINT, page])
-        line += f", listtint {c:.3f}"
-        figures.append(f"listtint {check('listtint start-up', c / c_cat, 1.0)}")
-    print(line)
-    print("  ratio: " + "; ".join(figures))
+    names = ["cat", "floor"] + [n for n in ("html", "listtint") if ONLY in (None, n)]
+    cmds = {"cat": ["cat", page], "floor": [FLOOR_START], "html": [HTML, page] + COLORS,
+            "listtint": [LISTTINT, page]}
+    times = dict(zip(names, cpu([cmds[n] for n in names])))
+    print(f"start-up, {RUNS} runs each on a {size_text(page)} file, taking turns (CPU s): " +
+          ", ".join(f"{n} {times[n]:.3f}" for n in names))
+    limits = {"html": 0.8, "listtint": 1.0}
+    print("  ratio: " + "; ".join(f"{n} {check(n + ' start-up', times[n] / times['cat'], limits[n])}"
+                                  for n in names[2:]) +
+          f"; floor (a program that does nothing) {times['floor'] / times['cat']:.2f} x cat")
     if ONLY in (None, "html"):
         small = os.path.join(work, "small.html")
         with open(small, "wb") as f:

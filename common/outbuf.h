@@ -105,7 +105,9 @@ inline char *put_place(char *w, int64_t line, int64_t column) {
 class OutBuf {
  public:
   static constexpr size_t kChunk = 256 * 1024;  // bytes gathered before a write(2)
-  // Writes into fd whenever chunk bytes are gathered, and on flush().
+  static constexpr size_t kFirst = 16 * 1024;   // a descriptor's first buffer
+  // Writes into fd whenever its buffer fills, and on flush(); the buffer starts at kFirst (or
+  // chunk, when smaller) and doubles at each write until it holds chunk bytes.
   explicit OutBuf(int fd, size_t chunk = kChunk) : fd_(fd), chunk_(chunk) {}
   OutBuf() : fd_(-1), chunk_(4096) {}  // keeps everything in memory (view() shows it)
   ~OutBuf() { free(data_); }

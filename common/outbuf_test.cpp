@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -108,6 +109,24 @@ TEST(OutBuf, LongFormatsAndTextsAreCopiedWhole) {
     EXPECT_EQ(b.error(), 0);
   }
   EXPECT_EQ(contents(f.fd), want);
+}
+
+TEST(OutBuf, WritesStartSmallAndDoubleToTheChunk) {
+  // Each write is one message on a packet socket, so that its size shows.
+  int sv[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET, 0, sv), 0);
+  {
+    OutBuf b(sv[0], 32 * 1024);
+    for (int k = 0; k < 100000; k++) b.put("r");
+    EXPECT_TRUE(b.flush());
+  }
+  std::vector<ssize_t> sizes;
+  static char got[65536];
+  shutdown(sv[0], SHUT_WR);
+  for (ssize_t n; (n = recv(sv[1], got, sizeof got, 0)) > 0;) sizes.push_back(n);
+  EXPECT_EQ(sizes, (std::vector<ssize_t>{16384, 32768, 32768, 100000 - 16384 - 2 * 32768}));
+  close(sv[0]);
+  close(sv[1]);
 }
 
 TEST(OutBuf, AFailedWriteIsKept) {

@@ -10,6 +10,10 @@
 #include "render.h"
 #include "stream.h"
 
+// Bytes that show as they stand are handed to a device at most this many at a time, so that a
+// write to a terminal can end inside a long run.
+constexpr size_t kPiece = 64 * 1024;
+
 // The stream lines that gave a run its colors (0: none), which a page names.
 struct Origin {
   int64_t fg = 0, bg = 0;

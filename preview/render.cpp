@@ -12,9 +12,6 @@ namespace {
 
 // A gutter of this many columns, one of them its margin, keeps the text's tab stops.
 constexpr int kGutter = 8;
-// Bytes that show as they stand are handed on at most this many at a time, so that a write to
-// a terminal can end inside a long run.
-constexpr size_t kPiece = 64 * 1024;
 
 // Whether byte c, printable ASCII or a tab, shows as it stands.
 bool as_is(unsigned char c) {

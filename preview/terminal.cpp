@@ -18,8 +18,9 @@ const Fmt kAnsiGutter = "\x1b[2m%s%d\x1b[22m\t";  // blanks, the number: a tab's
 const Fmt kPlainGutter = "%s%d\t";
 const char kAnsiToLineEnd[] = "\x1b[K";        // the background color to the window's edge
 const Fmt kAnsiVisible = "\x1b[7m%s\x1b[27m";  // a control character's visible form, reversed
-// Writes to a terminal end at runs' edges once this much is buffered.
-constexpr size_t kWriteAt = 64 * 1024;
+// Writes to a terminal end at runs' edges once this much is buffered; the buffer holds that, a
+// piece, and a character's escapes and gutter, so that it never fills between two edges.
+constexpr size_t kWriteAt = 64 * 1024, kBuffer = kWriteAt + kPiece + 4096;
 
 // The nearest of the 256 terminal colors in the 6x6x6 cube.
 int cube(const Color &c) {
@@ -29,7 +30,9 @@ int cube(const Color &c) {
 
 class Terminal : public Device {
  public:
-  Terminal(Format f, OutBuf &out, WriteFn write) : format_(f), out_(out), write_(write) {}
+  Terminal(Format f, OutBuf &out, WriteFn write) : format_(f), out_(out), write_(write) {
+    if (write_) out_.reserve(kBuffer);  // when it fails, so do the writes, which say so
+  }
 
   void colors(const Color &fg, const Color &bg, Origin) override {
     if (plain()) return;
