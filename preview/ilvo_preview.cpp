@@ -1,6 +1,5 @@
 // ilvo_preview: shows a source file in the colors that a color command stream gives it, as
 // ANSI escapes for a terminal or as a web page, without the editor.
-#include <fcntl.h>
 #include <getopt.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -14,11 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "explain.h"
 #include "htmlscan.h"
 #include "listmarks.h"
 #include "outbuf.h"
 #include "pager.h"
-#include "explain.h"
 #include "render.h"
 #include "source.h"
 #include "stream.h"

@@ -26,8 +26,9 @@ const char kOriginsStyle[] =
     "padding: 0 0.3em; color: #000; background: #ffffe0; border: 1px solid #808080; }\n"
     ".o2:hover::after { content: var(--f) \"\\A\" var(--b); }";
 const Fmt kSpanOpen = "<span style=\"%s\">";
-const Fmt kSpanOpenFrom = "<span class=\"%s\" style=\"%s\">";
-const Fmt kRefer = "--%s: var(--t%d)";  // a run's stream line
+// A run whose colors come from one stream line, or from two (foreground, background).
+const Fmt kSpanFrom = "<span class=\"o\" style=\"%s--f: var(--t%d)\">";
+const Fmt kSpanFromTwo = "<span class=\"o o2\" style=\"%s--f: var(--t%d); --b: var(--t%d)\">";
 const char kSpanClose[] = "</span>";
 const Fmt kPageGutter = "<span class=\"ln\" data-n=\"%d\"></span>";
 const Fmt kPageVisible = "<span class=\"ctl\">%s</span>";
@@ -108,32 +109,21 @@ class Page : public Device {
     if (open_) out_.put(kSpanClose);
     open_ = fg != dfg_ || bg != dbg_ || !(from == Origin{});
     if (open_) {
-      std::string style;
-      auto add = [&](std::string_view piece) {
-        style += style.empty() ? "" : "; ";
-        style += piece;
-      };
-      if (fg != dfg_ && fg.set) add("color: " + css(fg));
-      if (bg != dbg_ && bg.set) add("background: " + css(bg));
+      std::string style;  // each piece ends in "; "
+      if (fg != dfg_ && fg.set) style += "color: " + css(fg) + "; ";
+      if (bg != dbg_ && bg.set) style += "background: " + css(bg) + "; ";
       // One line for the run, or two when its colors come from two.
       int64_t first = from.fg, second = from.bg;
       if (second == first) second = 0;
       if (!first) std::swap(first, second);
-      OutBuf refs;
-      if (first) {
-        use(first);
-        refs.format(kRefer, "f", first);
-      }
-      if (second) {
-        use(second);
-        refs.put("; ");
-        refs.format(kRefer, "b", second);
-      }
-      add(refs.view());
-      if (first)
-        out_.format(kSpanOpenFrom, second ? "o o2" : "o", style);
+      if (first) use(first);
+      if (second) use(second);
+      if (second)
+        out_.format(kSpanFromTwo, style, first, second);
+      else if (first)
+        out_.format(kSpanFrom, style, first);
       else
-        out_.format(kSpanOpen, style);
+        out_.format(kSpanOpen, std::string_view(style).substr(0, style.size() - 2));
     }
     span_fg_ = fg;
     span_bg_ = bg;
