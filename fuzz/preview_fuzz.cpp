@@ -7,6 +7,7 @@
 #include "render.h"
 #include "stream.h"
 #include "streamcheck.h"
+#include "sweep.h"
 #include "visible.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -17,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   std::string_view stream = cut == std::string_view::npos ? "" : all.substr(cut + 1);
   LineTable lines(text);
   OutBuf err;
-  Coloring c = read_stream(stream, lines, "fuzz", err);
+  Coloring c = read_stream(stream, lines, "fuzz", err, true);
   for (const Area &a : c.areas)
     if (a.start >= a.end || a.end > text.size()) stream_fault("area outside the text", "");
   Sweep sweep(c, text.size());
@@ -59,7 +60,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string_view message = std::string_view(errors).substr(at, nl - at);
     if (visible(message) != message) stream_fault("a control byte on standard error", errors);
   }
+  // The page closes every span it opens, and defines every stream line a run refers to.
   OutBuf page;
   render(text, c, Format::kHtml, "fuzz", page);
+  std::string_view p = page.view();
+  auto count = [&](std::string_view what) {
+    size_t n = 0;
+    for (size_t at = 0; (at = p.find(what, at)) != std::string_view::npos; at++) n++;
+    return n;
+  };
+  if (count("<span") != count("</span>")) stream_fault("a span left open on the page", page.str());
+  // (The text's own bytes are escaped: a span's tag is the page's.)
+  for (size_t at = 0; (at = p.find("<span class=\"o", at)) != std::string_view::npos; at++) {
+    std::string_view tag = p.substr(at, p.find('>', at) - at);
+    for (size_t r = 0; (r = tag.find("var(--t", r)) != std::string_view::npos; r++) {
+      std::string name(tag.substr(r + 4, tag.find(')', r) - r - 4));
+      if (p.find("\n" + name + ": ") == std::string_view::npos)
+        stream_fault("a stream line referred to, not defined", name);
+    }
+  }
   return 0;
 }

@@ -246,9 +246,9 @@ void StreamReader::line(std::string_view text) {
   for (std::string_view cmd; each.next(&cmd);) command(cmd);
 }
 
-Coloring read_stream(std::string_view stream, const LineTable &lines, const char *name,
-                     OutBuf &err) {
-  StreamReader r(lines, name, err);
+Coloring read_stream(std::string_view stream, const LineTable &lines, const char *name, OutBuf &err,
+                     bool keep_texts) {
+  StreamReader r(lines, name, err, keep_texts);
   size_t at = 0;
   while (at < stream.size()) {
     size_t nl = stream.find('\n', at);

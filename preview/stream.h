@@ -96,8 +96,8 @@ class StreamReader {
 using MakeReader = std::function<StreamReader &(std::string_view first)>;
 bool read_lines(int fd, bool regular, size_t limit, const MakeReader &make_reader, size_t *bytes);
 
-// The whole of a stream held in memory, for tests.
-Coloring read_stream(std::string_view stream, const LineTable &lines, const char *name,
-                     OutBuf &err);
+// The whole of a stream held in memory, for tests; keep_texts as for StreamReader.
+Coloring read_stream(std::string_view stream, const LineTable &lines, const char *name, OutBuf &err,
+                     bool keep_texts = false);
 
 #endif
