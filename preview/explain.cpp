@@ -3,20 +3,7 @@
 
 #include <vector>
 
-namespace {
-
-const Fmt kPastFile = "[%d,%d] is past the end of the file, which has %d lines\n";
-const Fmt kPastLine = "[%d,%d] is past the end of line %d, which has %d columns\n";
-const Fmt kCoveredByNone =
-    "[%d,%d] is covered by no area of the stream: it shows in the text's own colors\n";
-const Fmt kCoveredBy = "[%d,%d] is covered by %d areas of the stream, in stream order:\n";
-const Fmt kCoveredByOne = "[%d,%d] is covered by one area of the stream:\n";
-const Fmt kCoveringLine = "  stream line %d: %s\n";
-const Fmt kShown = "The editor shows the last, stream line %d: ";
-const Fmt kLayerFrom = "%s from stream line %d";
-const Fmt kLayerOwn = "the text's own %s";
-
-}  // namespace
+#include "previewtexts.h"
 
 void explain_place(const LineTable &lines, const Coloring &c, int64_t ln, int64_t col,
                    OutBuf &out) {
@@ -40,8 +27,8 @@ void explain_place(const LineTable &lines, const Coloring &c, int64_t ln, int64_
     if (a->bg.set) bg = a;
   }
   out.format(kShown, covering.back()->line);
-  fg ? out.format(kLayerFrom, "foreground", fg->line) : out.format(kLayerOwn, "foreground");
-  out.put(", ");
-  bg ? out.format(kLayerFrom, "background", bg->line) : out.format(kLayerOwn, "background");
-  out.put(".\n");
+  fg ? out.format(kLayerFrom, kForeground, fg->line) : out.format(kLayerOwn, kForeground);
+  out.put(kLayerJoin);
+  bg ? out.format(kLayerFrom, kBackground, bg->line) : out.format(kLayerOwn, kBackground);
+  out.put(kLayersEnd);
 }

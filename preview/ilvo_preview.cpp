@@ -18,52 +18,13 @@
 #include "listmarks.h"
 #include "outbuf.h"
 #include "pager.h"
+#include "previewtexts.h"
 #include "render.h"
 #include "source.h"
 #include "stream.h"
 #include "visible.h"
 
 namespace {
-
-const char kUsage[] =
-    "usage: ilvo_preview [-lnP] [-f ansi|ansi256|html] [-s FILE] [--color WHEN]\n"
-    "                    [--max-size SIZE] [--explain LINE,COL] SOURCE\n";
-const char kHelp[] =
-    "Shows SOURCE in the colors that a color command stream (from html or listtint) gives it.\n"
-    "  -f, --format FORM   ansi (24-bit terminal colors), ansi256 or html; by default ansi\n"
-    "                      when COLORTERM is truecolor or 24bit, else ansi256\n"
-    "      --color WHEN    terminal colors always, never, or auto (the default): on a\n"
-    "                      terminal, unless NO_COLOR is set; -f ansi or ansi256 means always\n"
-    "  -s, --stream FILE   the stream; standard input when not given or -; when standard\n"
-    "                      input is a terminal, html's (or listtint's, with -l) for SOURCE\n"
-    "  -l, --listing       SOURCE is a marked listing (also when the stream starts as\n"
-    "                      listtint's does): show it without its markers\n"
-    "  -n, --line-numbers  each line after its number\n"
-    "  -P, --no-pager      write to the terminal directly, not through ILVO_PAGER, PAGER or less\n"
-    "      --explain LINE,COL\n"
-    "                      say which lines of the stream color that place, and which one shows\n"
-    "      --max-size SIZE the most that is read from a pipe or other file that is not a\n"
-    "                      regular file, in bytes or with k, M or G (default 1G)\n"
-    "  -h, --help          this text\n"
-    "      --version       the version\n";
-const Fmt kVersion = "ilvo_preview %s\n";
-const Fmt kMistake = "ilvo_preview: %s\n";
-const Fmt kUnknownFormat = "ilvo_preview: unknown format '%s'\n";
-const Fmt kUnknownWhen = "ilvo_preview: --color takes always, never or auto, not '%s'\n";
-const Fmt kUnknownOption = "ilvo_preview: unknown option '%s'\n";
-const Fmt kNeedsArgument = "ilvo_preview: option '%s' needs an argument\n";
-const Fmt kBadSize = "ilvo_preview: bad size '%s'\n";
-const Fmt kBadPlace = "ilvo_preview: bad place '%s': LINE,COL, both from 1\n";
-const Fmt kFilterFailed =
-    "ilvo_preview: %s could not be run beside ilvo_preview or from PATH, or failed (status %d)\n";
-const Fmt kCannotRead = "ilvo_preview: %s: %s\n";
-const Fmt kTooLarge =
-    "ilvo_preview: %s: more than %d bytes from a file that is not a regular file (see "
-    "--max-size)\n";
-const Fmt kEmptyStream = "ilvo_preview: %s: the stream is empty: the text shows without colors\n";
-const Fmt kNoPager = "ilvo_preview: cannot start the pager '%s' (%s): writing directly\n";
-const Fmt kPagerFailed = "ilvo_preview: the pager '%s' failed (status %d)\n";
-const Fmt kWriteError = "ilvo_preview: standard output: %s\n";
 
 struct Options {
   Format format = Format::kAnsi;
@@ -181,11 +142,11 @@ int parse(int argc, char **argv, Options *o, OutBuf &out, OutBuf &err) {
                                                   : std::string(argv[optind - 1]));
     }
   }
-  if (optind == argc) return usage_error(kMistake, "missing SOURCE");
-  if (optind + 1 < argc) return usage_error(kMistake, "more than one SOURCE");
+  if (optind == argc) return usage_error(kMistake, kMissingSource);
+  if (optind + 1 < argc) return usage_error(kMistake, kTwoSources);
   if (o->stream && strcmp(o->stream, "-") == 0) o->stream = nullptr;  // standard input
   if (!o->stream && strcmp(argv[optind], "-") == 0)
-    return usage_error(kMistake, "SOURCE and the stream cannot both be standard input");
+    return usage_error(kMistake, kBothStandardInput);
   o->filter = !o->stream && isatty(0);
   return -1;
 }
@@ -298,7 +259,7 @@ int run(Options o, const char *source, OutBuf &err, const char **doing) {
   };
   File text;
   if (!load(source, o.limit, &text)) return fail(source, errno);
-  const char *name = o.stream ? o.stream : "standard input";
+  const char *name = o.stream ? o.stream : kStandardInput;
   pid_t filter = -1;
   if (o.filter) name = o.listing ? "listtint" : "html";
   *doing = name;

@@ -1,42 +1,15 @@
 // The page form: the text as HTML, colored runs in spans that name the stream lines of their
 // colors, each line's text written once.
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "device.h"
+#include "previewtexts.h"
 #include "visible.h"
 
 namespace {
-
-const Fmt kPageHead =
-    "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>%s</title>\n"
-    "<style>body { color: %s; background: %s; margin: 0; }\n"
-    "pre { font-family: monospace; margin: 0; padding: 1em; }\n"
-    ".ctl { outline: 1px dotted; opacity: 0.7; }%s%s</style>\n</head>\n<body><pre>";
-// Line numbers drawn by the page, so that copying the text leaves them out.
-const Fmt kPageNumbers =
-    "\n.ln::before { content: attr(data-n); display: inline-block; min-width: %dch; "
-    "text-align: right; margin-right: 1ch; color: #808080; user-select: none; }";
-// A run's stream lines show when the pointer rests on it: their texts are written once, at the
-// page's end, as properties that the runs refer to (--f, and --b when there are two).
-const char kOriginsStyle[] =
-    "\n.o { position: relative; }\n"
-    ".o:hover::after { content: var(--f); position: absolute; left: 0; top: 100%; z-index: 1; "
-    "padding: 0 0.3em; color: #000; background: #ffffe0; border: 1px solid #808080; }\n"
-    ".o2:hover::after { content: var(--f) \"\\A\" var(--b); }";
-const Fmt kSpanOpen = "<span style=\"%s\">";
-// A run whose colors come from one stream line, or from two (foreground, background).
-const Fmt kSpanFrom = "<span class=\"o\" style=\"%s--f: var(--t%d)\">";
-const Fmt kSpanFromTwo = "<span class=\"o o2\" style=\"%s--f: var(--t%d); --b: var(--t%d)\">";
-const char kSpanClose[] = "</span>";
-const Fmt kPageGutter = "<span class=\"ln\" data-n=\"%d\"></span>";
-const Fmt kPageVisible = "<span class=\"ctl\">%s</span>";
-const char kPageEnd[] = "</pre>";
-const char kOriginsOpen[] = "\n<style>:root {\n";
-const Fmt kOriginText = "--t%d: \"stream line %d: %s\";\n";
-const char kOriginsClose[] = "}</style>";
-const char kPageTail[] = "</body>\n</html>\n";
 
 // A color as CSS "#rrggbb".
 std::string css(const Color &c) {
@@ -109,9 +82,9 @@ class Page : public Device {
     if (open_) out_.put(kSpanClose);
     open_ = fg != dfg_ || bg != dbg_ || !(from == Origin{});
     if (open_) {
-      std::string style;  // each piece ends in "; "
-      if (fg != dfg_ && fg.set) style += "color: " + css(fg) + "; ";
-      if (bg != dbg_ && bg.set) style += "background: " + css(bg) + "; ";
+      std::string style;
+      if (fg != dfg_ && fg.set) style += kStyleColor + css(fg) + kStyleEnd;
+      if (bg != dbg_ && bg.set) style += kStyleBackground + css(bg) + kStyleEnd;
       // One line for the run, or two when its colors come from two.
       int64_t first = from.fg, second = from.bg;
       if (second == first) second = 0;
@@ -123,7 +96,7 @@ class Page : public Device {
       else if (first)
         out_.format(kSpanFrom, style, first);
       else
-        out_.format(kSpanOpen, std::string_view(style).substr(0, style.size() - 2));
+        out_.format(kSpanOpen, std::string_view(style).substr(0, style.size() - strlen(kStyleEnd)));
     }
     span_fg_ = fg;
     span_bg_ = bg;

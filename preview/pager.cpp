@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "outbuf.h"
-#include "render.h"
+#include "previewtexts.h"
 
 namespace {
 

@@ -25,7 +25,4 @@ using WriteFn = void (*)(OutBuf &out, std::string_view colors);
 void render(std::string_view text, const Coloring &c, Format format, std::string_view title,
             OutBuf &out, bool numbers = false, WriteFn write = nullptr);
 
-// The escape sequence that gives a terminal its own colors back.
-extern const char kAnsiReset[];
-
 #endif

@@ -7,16 +7,10 @@
 #include <cctype>
 #include <cerrno>
 
+#include "previewtexts.h"
 #include "visible.h"
 
 namespace {
-
-const Fmt kBadCommand = "ilvo_preview: %s:%d: unknown command '%s'\n";
-const Fmt kBadColor = "ilvo_preview: %s:%d: unknown color '%s'\n";
-const Fmt kBadRange = "ilvo_preview: %s:%d: cannot read the range '%s'\n";
-const Fmt kMsg = "%s\n";
-const Fmt kMoreMessages = "ilvo_preview: %d more messages were not shown\n";
-const char kCut[] = "...";
 
 struct Named {
   const char *name;

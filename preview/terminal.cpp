@@ -3,21 +3,10 @@
 #include <string>
 
 #include "device.h"
-
-const char kAnsiReset[] = "\x1b[0m";
+#include "previewtexts.h"
 
 namespace {
 
-const Fmt kAnsiFg = "\x1b[38;2;%d;%d;%dm";
-const Fmt kAnsiBg = "\x1b[48;2;%d;%d;%dm";
-const Fmt kAnsi256Fg = "\x1b[38;5;%dm";
-const Fmt kAnsi256Bg = "\x1b[48;5;%dm";
-const char kAnsiDefaultFg[] = "\x1b[39m";
-const char kAnsiDefaultBg[] = "\x1b[49m";
-const Fmt kAnsiGutter = "\x1b[2m%s%d\x1b[22m\t";  // blanks, the number: a tab's width
-const Fmt kPlainGutter = "%s%d\t";
-const char kAnsiToLineEnd[] = "\x1b[K";        // the background color to the window's edge
-const Fmt kAnsiVisible = "\x1b[7m%s\x1b[27m";  // a control character's visible form, reversed
 // Writes to a terminal end at runs' edges once this much is buffered; the buffer holds that, a
 // piece, and a character's escapes and gutter, so that it never fills between two edges.
 constexpr size_t kWriteAt = 64 * 1024, kBuffer = kWriteAt + kPiece + 4096;
