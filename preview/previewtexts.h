@@ -44,7 +44,8 @@ constexpr Fmt kCannotRead = "ilvo_preview: %s: %s\n";
 constexpr Fmt kTooLarge =
     "ilvo_preview: %s: more than %d bytes from a file that is not a regular file (see "
     "--max-size)\n";
-constexpr Fmt kEmptyStream = "ilvo_preview: %s: the stream is empty: the text shows without colors\n";
+constexpr Fmt kEmptyStream =
+    "ilvo_preview: %s: the stream is empty: the text shows without colors\n";
 constexpr Fmt kNoPager = "ilvo_preview: cannot start the pager '%s' (%s): writing directly\n";
 constexpr Fmt kPagerFailed = "ilvo_preview: the pager '%s' failed (status %d)\n";
 constexpr Fmt kWriteError = "ilvo_preview: standard output: %s\n";

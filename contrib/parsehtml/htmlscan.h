@@ -143,7 +143,7 @@ class HtmlScanner {
   // Sets line and column to those of the byte at index i of the block.
   void locate(size_t i);
 
-  std::string tail_;        // the tails, and zeros behind them for a tail's one move
+  std::string tail_;        // the tails, one after another
   Tail plain_[kStates][2];  // a state's plain rows, in table order
   int plain_count_[kStates];
   Tail a_, link_, url_, url_link_, pre_open_, pre_block_, pre_rest_, cmnt_;
