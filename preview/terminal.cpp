@@ -1,5 +1,6 @@
 // The terminal form: the text in ANSI escapes of 24-bit or 256 colors, or bare.
 #include <algorithm>
+#include <cassert>
 #include <string>
 
 #include "device.h"
@@ -55,7 +56,11 @@ class Terminal : public Device {
   }
 
   void checkpoint() override {
+    // Only write() empties the buffer: one that filled and was written by itself would have
+    // ended a write inside a run, unknown to the stop's bookkeeping.
+    assert(!write_ || out_.error() || out_.size() >= held_);
     if (out_.size() >= kWriteAt) write();
+    held_ = out_.size();
   }
 
   void finish() override {
@@ -99,6 +104,7 @@ class Terminal : public Device {
   OutBuf &out_;
   WriteFn write_;
   Color shown_fg_, shown_bg_;  // the colors the terminal shows now; none: its own
+  size_t held_ = 0;            // bytes buffered at the last checkpoint
 };
 
 }  // namespace
