@@ -11,10 +11,12 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "explain.h"
 #include "htmlscan.h"
+#include "inputfile.h"
 #include "listmarks.h"
 #include "outbuf.h"
 #include "pager.h"
@@ -64,6 +66,23 @@ bool parse_place(const char *s, int64_t *ln, int64_t *col) {
   return true;
 }
 
+// The words of -f and --color.
+constexpr std::pair<std::string_view, Format> kFormats[] = {
+    {"ansi", Format::kAnsi}, {"ansi256", Format::kAnsi256}, {"html", Format::kHtml}};
+constexpr std::pair<std::string_view, Options::When> kWhens[] = {
+    {"auto", Options::kAuto}, {"always", Options::kAlways}, {"never", Options::kNever}};
+
+// Sets *value to the value of word a in words; false when a is none of them.
+template <class T, size_t N>
+bool choose(std::string_view a, const std::pair<std::string_view, T> (&words)[N], T *value) {
+  for (const auto &[word, v] : words)
+    if (a == word) {
+      *value = v;
+      return true;
+    }
+  return false;
+}
+
 // Reads the command line into *o; the exit status when the program ends here, else -1.
 int parse(int argc, char **argv, Options *o, OutBuf &out, OutBuf &err) {
   auto usage_error = [&](const Fmt &what, std::string_view text) {
@@ -89,25 +108,11 @@ int parse(int argc, char **argv, Options *o, OutBuf &out, OutBuf &err) {
     std::string_view a = optarg ? optarg : "";
     switch (c) {
       case 'f':
-        if (a == "ansi")
-          o->format = Format::kAnsi;
-        else if (a == "ansi256")
-          o->format = Format::kAnsi256;
-        else if (a == "html")
-          o->format = Format::kHtml;
-        else
-          return usage_error(kUnknownFormat, a);
+        if (!choose(a, kFormats, &o->format)) return usage_error(kUnknownFormat, a);
         o->format_given = true;
         break;
       case kColor:
-        if (a == "auto")
-          o->color = Options::kAuto;
-        else if (a == "always")
-          o->color = Options::kAlways;
-        else if (a == "never")
-          o->color = Options::kNever;
-        else
-          return usage_error(kUnknownWhen, a);
+        if (!choose(a, kWhens, &o->color)) return usage_error(kUnknownWhen, a);
         break;
       case 's':
         o->stream = optarg;
@@ -265,7 +270,7 @@ int run(Options o, const char *source, OutBuf &err, const char **doing) {
   *doing = name;
   struct stat st;
   int fd = o.filter   ? start_filter(o.listing, source, &filter)
-           : o.stream ? open_file(o.stream, &st)
+           : o.stream ? open_input(o.stream, &st, true)
                       : 0;
   if (fd < 0 || fstat(fd, &st) != 0) return fail(name, errno);
   // A listing shows without its markers, and the stream's columns count that text.
@@ -282,12 +287,8 @@ int run(Options o, const char *source, OutBuf &err, const char **doing) {
   size_t bytes;
   if (!read_lines(fd, S_ISREG(st.st_mode), o.limit, make_reader, &bytes)) return fail(name, errno);
   if (filter > 0) {
-    int status = 0;
-    while (waitpid(filter, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      err.format(kFilterFailed, name,
-                 WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status));
+    if (int status = wait_child(filter); status != 0) {
+      err.format(kFilterFailed, name, status);
       err.flush();
       return 1;
     }

@@ -60,8 +60,7 @@ void on_end(int sig) {
   reset_terminal();
   if (pager_pid > 0) {
     close(pager_fd);
-    while (waitpid(pager_pid, nullptr, 0) < 0 && errno == EINTR) {
-    }
+    wait_child(pager_pid);
   }
   signal(sig, SIG_DFL);
   raise(sig);  // delivered as the handler returns
@@ -171,10 +170,15 @@ int start_pager(const std::string &cmd) {
 
 int wait_pager() {
   close(pager_fd);
-  int status = 0;
-  while (waitpid(pager_pid, &status, 0) < 0 && errno == EINTR) {
-  }
+  int status = wait_child(pager_pid);
   pager_pid = -1;
+  return status;
+}
+
+int wait_child(pid_t pid) {
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 

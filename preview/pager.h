@@ -3,6 +3,8 @@
 #ifndef ILVO_PREVIEW_PAGER_H
 #define ILVO_PREVIEW_PAGER_H
 
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
 
@@ -16,8 +18,12 @@ std::string pager_command();
 // LESS whatever LESS holds (FRX when unset), so that it shows colors.
 int start_pager(const std::string &cmd);
 
-// Ends the pager's input and waits for it; its exit status, or 128 + the signal that ended it.
+// Ends the pager's input and waits for it; its exit status, as wait_child says.
 int wait_pager();
+
+// Waits for the process pid to end; its exit status, or 128 + the signal that ended it. Safe
+// in a signal handler.
+int wait_child(pid_t pid);
 
 // From now on SIGINT, SIGTERM, SIGHUP, SIGQUIT and (when direct) SIGPIPE give the terminal its
 // own colors back, end the pager, and end the program as the signal would have; SIGTSTP gives

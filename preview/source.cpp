@@ -1,30 +1,17 @@
 // The source file: read whole, and its lines, to turn a stream's [line,column] into bytes.
 #include "source.h"
 
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <cstring>
 
-int open_file(const char *path, struct stat *st) {
-  int fd = strcmp(path, "-") == 0 ? dup(0) : open(path, O_RDONLY);
-  if (fd < 0) return -1;
-  if (fstat(fd, st) != 0 || S_ISDIR(st->st_mode)) {
-    int why = errno;
-    if (S_ISDIR(st->st_mode)) why = EISDIR;
-    close(fd);
-    errno = why;
-    return -1;
-  }
-  return fd;
-}
+#include "inputfile.h"
 
 bool load(const char *path, size_t limit, File *f) {
   struct stat st;
-  int fd = open_file(path, &st);
+  int fd = open_input(path, &st, true);
   if (fd < 0) return false;
   bool regular = S_ISREG(st.st_mode);
   if (regular && st.st_size > 0 && !f->held.reserve(static_cast<size_t>(st.st_size))) {

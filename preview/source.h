@@ -2,18 +2,12 @@
 #ifndef ILVO_PREVIEW_SOURCE_H
 #define ILVO_PREVIEW_SOURCE_H
 
-#include <sys/stat.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <vector>
 
 #include "outbuf.h"
-
-// Opens path ("-": a copy of standard input) for reading and fills *st; -1 with errno set
-// (EISDIR for a folder) when it cannot.
-int open_file(const char *path, struct stat *st);
 
 // A file's bytes, read into held rather than mapped: a file that shrank while mapped would end
 // the program with SIGBUS.

@@ -1,7 +1,5 @@
 // html: writes the editor's color command stream for an HTML file.
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -9,6 +7,7 @@
 
 #include "htmlscan.h"
 #include "htmltexts.h"
+#include "inputfile.h"
 #include "visible.h"
 
 int main(int argc, char **argv) {
@@ -17,7 +16,7 @@ int main(int argc, char **argv) {
   // times as long on real pages (two sets of 21 pairs into dd).
   grow_pipe(1);
   OutBuf out(1);
-  OutBuf err(2, 4096);  // a few messages: no need of a whole chunk at each start
+  OutBuf err(2);
   HtmlColors colors;
   if (argc == kHtmlArgCount) {
     colors = html_colors_from_args(argv);
@@ -29,12 +28,9 @@ int main(int argc, char **argv) {
   // whose read fails: the stream is that of what was read, as the editor may read it, and the
   // failure is said and is the exit status. The input is read a block at a time: a pipe may be
   // endless.
-  int fd = argc > 1 ? open(argv[1], O_RDONLY) : -1;
-  int why = fd < 0 && argc > 1 ? errno : 0;
   struct stat st;
-  if (fd >= 0 && fstat(fd, &st) != 0) why = errno;
-  if (fd >= 0 && !why && S_ISDIR(st.st_mode)) why = EISDIR;
-  if (why) fd = -1;
+  int fd = argc > 1 ? open_input(argv[1], &st) : -1;
+  int why = fd < 0 && argc > 1 ? errno : 0;
   HtmlReader in(fd);
   HtmlScanner scanner;
   try {
