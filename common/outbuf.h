@@ -2,6 +2,7 @@
 #ifndef ILVO_OUTBUF_H
 #define ILVO_OUTBUF_H
 
+#include <algorithm>
 #include <cassert>
 #include <charconv>
 #include <cstdint>
@@ -104,10 +105,9 @@ inline char *put_place(char *w, int64_t line, int64_t column) {
 // first failure (of a write, or ENOMEM) is kept: nothing more is buffered, flush() reports it.
 class OutBuf {
  public:
-  static constexpr size_t kChunk = 256 * 1024;  // bytes gathered before a write(2)
-  static constexpr size_t kFirst = 16 * 1024;   // a descriptor's first buffer
+  static constexpr size_t kChunk = 256 * 1024, kFirst = 16 * 1024;  // a buffer's last, first
   // Writes into fd whenever its buffer fills, and on flush(); the buffer starts at kFirst (or
-  // chunk, when smaller) and doubles at each write until it holds chunk bytes.
+  // chunk, when smaller) and grows to the bytes written so far until it holds chunk bytes.
   explicit OutBuf(int fd, size_t chunk = kChunk) : fd_(fd), chunk_(chunk) {}
   OutBuf() : fd_(-1), chunk_(4096) {}  // keeps everything in memory (view() shows it)
   ~OutBuf() { free(data_); }
@@ -123,7 +123,7 @@ class OutBuf {
   }
   void put(std::string_view s) {
     char *w = reserve(s.size());
-    if (w && !s.empty()) commit(static_cast<char *>(memcpy(w, s.data(), s.size())) + s.size());
+    if (w) commit(std::copy_n(s.data(), s.size(), w));
   }
   // Appends fmt with its conversions replaced by args in order: integers for "%d", texts
   // (std::string_view, std::string or a zero-terminated char pointer) for "%s".
@@ -134,8 +134,8 @@ class OutBuf {
         reserve(fmt.run_at_[fmt.nconv_] + fmt.run_len_[fmt.nconv_] + (room_of(args) + ... + 0));
     if (!w) return;
     int k = 0;
-    ((w = copy(w, fmt.text_ + fmt.run_at_[k], fmt.run_len_[k]), k++, w = arg(w, args)), ...);
-    commit(copy(w, fmt.text_ + fmt.run_at_[k], fmt.run_len_[k]));
+    ((w = std::copy_n(fmt.text_ + fmt.run_at_[k], fmt.run_len_[k], w), k++, w = arg(w, args)), ...);
+    commit(std::copy_n(fmt.text_ + fmt.run_at_[k], fmt.run_len_[k], w));
   }
 
   bool flush();                         // descriptor mode; false once any failure is kept
@@ -153,23 +153,19 @@ class OutBuf {
     else
       return std::string_view(v).size();
   }
-  static char *copy(char *w, const char *s, size_t n) {
-    if (n > 0) memcpy(w, s, n);
-    return w + n;
-  }
   template <class T>
   static char *arg(char *w, const T &v) {
     if constexpr (std::is_integral_v<T>)
       return put_number(w, static_cast<int64_t>(v));
     else
-      return copy(w, std::string_view(v).data(), std::string_view(v).size());
+      return std::copy_n(std::string_view(v).data(), std::string_view(v).size(), w);
   }
   // Room for n more bytes, after a flush or in a larger buffer; null when there cannot be.
   char *room(size_t n);
   int fd_;        // -1: memory mode
   size_t chunk_;  // the buffer's first size
   char *data_ = nullptr;
-  size_t len_ = 0, cap_ = 0;
+  size_t len_ = 0, cap_ = 0, written_ = 0;  // written_: to fd so far
   int error_ = 0;
 };
 
