@@ -105,7 +105,7 @@ inline char *put_place(char *w, int64_t line, int64_t column) {
 // first failure (of a write, or ENOMEM) is kept: nothing more is buffered, flush() reports it.
 class OutBuf {
  public:
-  static constexpr size_t kChunk = 256 * 1024, kFirst = 16 * 1024;  // a buffer's last, first
+  static constexpr size_t kChunk = 256 * 1024, kFirst = 16 * 1024;  // largest and first buffer
   // Writes into fd whenever its buffer fills, and on flush(); the buffer starts at kFirst (or
   // chunk, when smaller) and grows to the bytes written so far until it holds chunk bytes.
   explicit OutBuf(int fd, size_t chunk = kChunk) : fd_(fd), chunk_(chunk) {}
@@ -163,7 +163,7 @@ class OutBuf {
   // Room for n more bytes, after a flush or in a larger buffer; null when there cannot be.
   char *room(size_t n);
   int fd_;        // -1: memory mode
-  size_t chunk_;  // the buffer's first size
+  size_t chunk_;  // a descriptor's largest buffer; in memory, the first
   char *data_ = nullptr;
   size_t len_ = 0, cap_ = 0, written_ = 0;  // written_: to fd so far
   int error_ = 0;
