@@ -2,7 +2,6 @@
 // ANSI escapes for a terminal or as a web page, without the editor.
 #include <getopt.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>

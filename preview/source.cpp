@@ -56,8 +56,7 @@ LineTable::LineTable(std::string_view text) : size_(text.size()) {
 size_t LineTable::offset(int64_t ln, int64_t col) const {
   if (ln < 1) return 0;
   if (static_cast<uint64_t>(ln) > count()) return size_;
-  size_t begin = start(static_cast<size_t>(ln - 1));
-  size_t stop = static_cast<size_t>(ln) < count() ? start(static_cast<size_t>(ln)) - 1 : size_;
+  size_t begin = start(static_cast<size_t>(ln - 1)), stop = end(static_cast<size_t>(ln - 1));
   if (col <= 1) return begin;
   return static_cast<uint64_t>(col - 1) < stop - begin ? begin + static_cast<size_t>(col - 1)
                                                        : stop;
@@ -71,6 +70,6 @@ int64_t LineTable::lines() const {
 bool LineTable::line(int64_t ln, size_t *begin, size_t *stop) const {
   if (ln < 1 || ln > lines()) return false;
   *begin = start(static_cast<size_t>(ln - 1));
-  *stop = static_cast<size_t>(ln) < count() ? start(static_cast<size_t>(ln)) - 1 : size_;
+  *stop = end(static_cast<size_t>(ln - 1));
   return true;
 }

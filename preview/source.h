@@ -35,6 +35,8 @@ class LineTable {
 
  private:
   size_t start(size_t k) const { return wide_.empty() ? narrow_[k] : wide_[k]; }
+  // Where the newline of the line that starts at start(k) stands, or the text's end.
+  size_t end(size_t k) const { return k + 1 < count() ? start(k + 1) - 1 : size_; }
   size_t count() const { return wide_.empty() ? narrow_.size() : wide_.size(); }
   // Offset of each line's first byte: in 32 bits while the text is under 4 GiB (half the memory
   // for a text of short lines), else in wide_.
