@@ -2,6 +2,7 @@
 #include "htmlscan.h"
 
 #include <array>
+#include <cassert>
 #include <cstring>
 
 #include "bytescan.h"
@@ -65,6 +66,17 @@ constexpr Probes kProbes = [] {
   }
   return t;
 }();
+
+// The state of the tag whose name begins with these eight bytes; IDLE when it is no keyword. No
+// name matches two keywords, so the first that matches is the one.
+inline State keyword(uint64_t bytes) {
+  uint64_t folded = bytes | 0x2020202020202020ULL;
+  const Probe *k = &kProbes.list[kProbes.first[slot(folded & 0xff, folded >> 8 & 0xff)]];
+  for (;; k = &kProbes.list[k->next]) {
+    if (((folded & k->mask) == k->word) & ((bytes & k->raw_mask) == k->raw_word)) return k->state;
+    if (!k->next) return State::IDLE;
+  }
+}
 
 // Whether a state's rows are the plain ones of its tags (all but pre, anchors and comments).
 constexpr bool plain(State s) {
@@ -272,20 +284,59 @@ bool HtmlScanner::brackets() {
     }
     m &= m - 1;
     if (d_[at] == '>') {
-      close_tag(at);
+      if (state == State::IDLE) {  // a tag with no rows, or a stray '>'
+        if (!inbracket) {
+          locate(at);
+          syntax();
+        }
+        end = 0;
+        inbracket = 0;
+      } else {
+        close_tag(at);
+      }
       continue;
     }
     if (inbracket) continue;  // a '<' inside a tag only counts as one of its bytes
-    inbracket = 1;
-    bcnt = at + 1;
-    if (bcnt >= n_) return true;
-    char ch = d_[bcnt];
-    if (ch == '\n' || ch == '<' || ch == '>') return true;  // the name waits, or is none
-    if (!tag_name()) return false;
+    assert(state == State::IDLE);
+    size_t name = at + 1;
+    if (name + 9 > n_) {  // the name may go on in the next block: the careful step
+      inbracket = 1;
+      bcnt = name;
+      if (bcnt >= n_) return true;
+      char ch = d_[bcnt];
+      if (ch == '\n' || ch == '<' || ch == '>') return true;  // the name waits, or is none
+      if (!tag_name()) return false;
+      inbracket = 2;
+      if (++bcnt >= n_ || state == State::CMNT) return true;
+      w = bcnt / 64;
+      m = brackets_[w] & (~0ULL << (bcnt % 64));
+      continue;
+    }
+    // The nine bytes after the '<' are in the block: a name, after a '/' too, is whole.
+    char ch = d_[name];
+    if (ch == '\n' || ch == '<' || ch == '>') {  // newlines before a name pass over
+      inbracket = 1;
+      bcnt = name;
+      return true;
+    }
     inbracket = 2;
-    if (++bcnt >= n_ || state == State::CMNT) return true;
-    w = bcnt / 64;
-    m = brackets_[w] & (~0ULL << (bcnt % 64));
+    end = ch == '/';
+    size_t at_name = name + end;  // the byte after a '/' is consumed here, not visited again
+    uint64_t bytes;
+    memcpy(&bytes, d_ + at_name, 8);
+    State found = keyword(bytes);
+    if (end) {  // the byte after the '/' may be a '>', which is part of the name
+      w = (at_name + 1) / 64;
+      m = brackets_[w] & (~0ULL << ((at_name + 1) % 64));
+    }
+    if (found == State::IDLE) continue;
+    state = found;
+    bcnt = at_name;
+    place_name(at_name);
+    if (state == State::CMNT) {
+      bcnt++;
+      return true;
+    }
   }
 }
 
@@ -299,23 +350,26 @@ bool HtmlScanner::tag_name() {
   size_t have = last_ ? 8 : at < n_ ? n_ - at : 0;  // bytes known
   if (have < 2 && (have == 0 || kProbes.starts[folded & 0xff])) return false;
   uint64_t known = have >= 8 ? ~0ULL : (1ULL << (8 * have)) - 1;
-  State found = state;
-  // No name matches two keywords, so the first that matches is the one. A test that stops at
-  // its first unequal byte would only need a byte not yet read when all before it are equal.
-  const Probe *k = &kProbes.list[kProbes.first[slot(folded & 0xff, folded >> 8 & 0xff)]];
-  for (;; k = &kProbes.list[k->next]) {
+  // A test that stops at its first unequal byte would only need a byte not yet read when all
+  // before it are equal.
+  for (const Probe *k = &kProbes.list[kProbes.first[slot(folded & 0xff, folded >> 8 & 0xff)]];;
+       k = &kProbes.list[k->next]) {
     if (static_cast<size_t>(k->len) > have && (folded & k->mask & known) == (k->word & known) &&
         (bytes & k->raw_mask & known) == (k->raw_word & known))
       return false;
-    bool hit = ((folded & k->mask) == k->word) & ((bytes & k->raw_mask) == k->raw_word);
-    found = hit ? k->state : found;
-    if (hit || !k->next) break;
+    if (!k->next) break;
   }
+  State found = keyword(bytes);
   end = at != bcnt;
   bcnt = at;
+  if (found == State::IDLE) return true;  // no rows to place: see close_tag()
   state = found;
-  if (state == State::IDLE) return true;  // no rows to place: see close_tag()
-  if (d_[at] == '\n') {                   // only after a '/': newlines before a name pass over
+  place_name(at);
+  return true;
+}
+
+void HtmlScanner::place_name(size_t at) {
+  if (d_[at] == '\n') {  // only after a '/': newlines before a name pass over
     locate(at + 1);
     column = 0;
   } else {
@@ -331,7 +385,6 @@ bool HtmlScanner::tag_name() {
     href_ = 0;
     href_lookahead(bcnt + 1);
   }
-  return true;
 }
 
 void HtmlScanner::href_lookahead(size_t p) {

@@ -132,6 +132,8 @@ class HtmlScanner {
   // The tag-name step at bcnt; false, changing nothing, while its outcome depends on bytes not
   // read yet. On a closing tag bcnt moves to the byte after the '/'.
   bool tag_name();
+  // A named tag's places, at its name's first byte at (after any '/'), once its state is known.
+  void place_name(size_t at);
   // Looks for "href" after blanks from index p of the block, if an anchor is waiting for it.
   void href_lookahead(size_t p);
   void close_tag(size_t at);  // at the '>' at index at: its rows by the state, then outside again
