@@ -129,8 +129,9 @@ class HtmlScanner {
   // The brackets from bcnt on, outside a tag or inside one past its name, until the block ends
   // or another step must follow; false when the rest waits for the next block.
   bool brackets();
-  // The tag-name step at bcnt; false, changing nothing, while its outcome depends on bytes not
-  // read yet. On a closing tag bcnt moves to the byte after the '/'.
+  // The careful tag-name step at bcnt, for a name that may go on past the block: false, changing
+  // nothing, while its outcome depends on bytes not read yet. On a closing tag bcnt moves to the
+  // byte after the '/'.
   bool tag_name();
   // A named tag's places, at its name's first byte at (after any '/'), once its state is known.
   void place_name(size_t at);
