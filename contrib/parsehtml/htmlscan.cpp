@@ -76,13 +76,23 @@ constexpr size_t kNameBytes = [] {
 }();
 static_assert(kNameBytes <= 8, "a name's keyword is found in one eight-byte load");
 
+// Whether the eight bytes at a name pass k's test, in the bytes under known.
+inline bool matches(const Probe &k, uint64_t bytes, uint64_t known = ~0ULL) {
+  uint64_t folded = bytes | 0x2020202020202020ULL;
+  return ((folded & k.mask & known) == (k.word & known)) &
+         ((bytes & k.raw_mask & known) == (k.raw_word & known));
+}
+
+// The first keyword to test for a name that begins with these eight bytes.
+inline const Probe *first_probe(uint64_t bytes) {
+  return &kProbes.list[kProbes.first[slot(bytes & 0xff, bytes >> 8 & 0xff)]];
+}
+
 // The state of the tag whose name begins with these eight bytes; IDLE when it is no keyword. No
 // name matches two keywords, so the first that matches is the one.
 inline State keyword(uint64_t bytes) {
-  uint64_t folded = bytes | 0x2020202020202020ULL;
-  const Probe *k = &kProbes.list[kProbes.first[slot(folded & 0xff, folded >> 8 & 0xff)]];
-  for (;; k = &kProbes.list[k->next]) {
-    if (((folded & k->mask) == k->word) & ((bytes & k->raw_mask) == k->raw_word)) return k->state;
+  for (const Probe *k = first_probe(bytes);; k = &kProbes.list[k->next]) {
+    if (matches(*k, bytes)) return k->state;
     if (!k->next) return State::IDLE;
   }
 }
@@ -353,11 +363,8 @@ bool HtmlScanner::tag_name() {
   uint64_t known = have >= 8 ? ~0ULL : (1ULL << (8 * have)) - 1;
   // A test that stops at its first unequal byte would only need a byte not yet read when all
   // before it are equal.
-  for (const Probe *k = &kProbes.list[kProbes.first[slot(folded & 0xff, folded >> 8 & 0xff)]];;
-       k = &kProbes.list[k->next]) {
-    if (static_cast<size_t>(k->len) > have && (folded & k->mask & known) == (k->word & known) &&
-        (bytes & k->raw_mask & known) == (k->raw_word & known))
-      return false;
+  for (const Probe *k = first_probe(bytes);; k = &kProbes.list[k->next]) {
+    if (static_cast<size_t>(k->len) > have && matches(*k, bytes, known)) return false;
     if (!k->next) break;
   }
   State found = keyword(bytes);
