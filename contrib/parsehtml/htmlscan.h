@@ -114,6 +114,9 @@ class HtmlScanner {
   // closing message. Rows go to out, syntax messages to err; out is flushed whenever the input
   // has no more bytes ready, so that rows flow as the input arrives.
   void run(HtmlReader &in, const HtmlColors &colors, OutBuf &out, OutBuf &err);
+  // Off: the scan counts bits without the processor's instruction for it even where there is
+  // one, as it does where there is none (for tests).
+  bool use_popcnt = true;
 
  private:
   // A row's constant end (colors, label, newline): tail_[at, at + len).
@@ -126,6 +129,8 @@ class HtmlScanner {
   Tail add_tail(std::initializer_list<std::string_view> pieces);
   // Handles a block from index bcnt on; returns the index of the first byte left for the next.
   size_t feed(const Block &b);
+  size_t feed_popcnt(const Block &b);  // feed(), built to count bits with the instruction
+  size_t feed_plain(const Block &b);   // feed(), built for any processor
   // The brackets from bcnt on, outside a tag or inside one past its name, until the block ends
   // or another step must follow; false when the rest waits for the next block.
   bool brackets();
