@@ -10,7 +10,9 @@
 #include "htmltexts.h"
 
 #if defined(__x86_64__) && __has_include(<sys/platform/x86.h>)
+#define _Bool bool  // the header is written for C
 #include <sys/platform/x86.h>
+#undef _Bool
 #define COUNTING_TARGET __attribute__((target("popcnt")))
 #define PROCESSOR_COUNTS_BITS CPU_FEATURE_ACTIVE(POPCNT)  // as the C library found at start
 #else
