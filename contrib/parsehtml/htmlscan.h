@@ -130,7 +130,6 @@ class HtmlScanner {
   // Handles a block from index bcnt on; returns the index of the first byte left for the next.
   size_t feed(const Block &b);
   size_t feed_popcnt(const Block &b);  // feed(), built to count bits with the instruction
-  size_t feed_plain(const Block &b);   // feed(), built for any processor
   // The brackets from bcnt on, outside a tag or inside one past its name, until the block ends
   // or another step must follow; false when the rest waits for the next block.
   bool brackets();
